@@ -1,0 +1,91 @@
+#include "fill/fill.h"
+
+#include <cmath>
+
+#include "fill/strgeo.h"
+#include "output/records.h"
+#include "run/state.h"
+
+// What every call prints on entry, also when it then writes no records.
+static void entry_diagnostics() {
+    if (isTest == 2) {
+        con_out("\n# STR_LINE() -- iPOINTcnt<%d> -- iPOINT<%d> -- SCALE(%.1f) -- isZUSUN(%d)\n", iPOINTcnt, iPOINT,
+                SCALE, isZUSUN);
+        con_out("#     PX[0]= %.1f PY[0]= %.1f \n", PX[0], PY[0]);
+        con_out("#     PX[1]= %.1f PY[1]= %.1f \n", PX[1], PY[1]);
+        con_out("#     PX[2]= %.1f PY[2]= %.1f \n", PX[2], PY[2]);
+        con_out("#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", dMOJI_w, dMOJI_d, iMOJI_p, ChS001);
+        con_out("#  i Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", MOJI_W[0], MOJI_H[0], MOJI_D[0], MOJI_C[0]);
+        con_out("#  w Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", dMOJI_w, dMOJI_w, dMOJI_d, iMOJI_p);
+    }
+    if (isTest == 1) tf_printf(fpw, "#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", dMOJI_w, dMOJI_d, iMOJI_p, ChS001);
+}
+
+int STR_LINE(unsigned jd_xmax) {
+    (void)jd_xmax;
+    // The scale enters no computation; a layer group outside 0 to 15 has none.
+    SCALE = (GROUP >= 0 && GROUP <= 15) ? G_SCALE[GROUP] : 1.0;
+    const double W = dMOJI_w, D = dMOJI_d;
+    entry_diagnostics();
+
+    if (iPOINTcnt > 2) return 1;
+    if (iPOINT > 2) return 2;
+    const double x1 = PX[1], y1 = PY[1], x2 = PX[2], y2 = PY[2];
+    const double a = ptslope(x1, y1, x2, y2);
+    const int lenin = STRLEN(ChS001);
+    if (lenin == 0) return 0;
+    const double L = PTDIST(x1, y1, x2, y2);
+    if (isTest == 2) {
+        con_out("# ChS001(%s)  lenin(%d)  dlen(%.1f)\n", ChS001, lenin, L);
+        Kci(x1, y1, L);  // a circle through point 2, centred on point 1
+    }
+
+    // A single-byte character advances one pitch P, a two-byte character two;
+    // the total may overshoot L by the tolerance T. The remainder r is only
+    // ever reduced by subtraction, and the loop stops at the first character
+    // that does not fit or once the fill string holds more than 250 bytes.
+    // The fill string is not cleared: appended characters replace what the
+    // previous writer left in it.
+    const double P = (W + D) * 0.5, T = D * 0.5;
+    double r = L - P;
+    int i = 0, j = 0;
+    while (r + T >= 0) {
+        // A lead byte with no trail byte (a pattern cut after 256 bytes) is
+        // taken as a single-byte character, so nothing past the text is read.
+        if (SHIFTJIS(ChS001, i) && ChS001[i + 1] != '\0') {
+            r -= P;
+            if (r + T < 0) break;
+            ChSTR[j] = ChS001[i];
+            ChSTR[j + 1] = ChS001[i + 1];
+            ChSTR[j + 2] = '\0';
+            i++;
+            j++;
+        } else {
+            ChSTR[j] = ChS001[i];
+            ChSTR[j + 1] = '\0';
+        }
+        j++;
+        if (j > 250) break;
+        i++;
+        if (ChS001[i] == '\0') i = 0;
+        r -= P;
+        if (isTest == 2) {
+            con_out("# ChSTR(%s)\n", ChSTR);
+            tf_printf(fpw, "# ChSTR(%s) klen(%.2f)\n", ChSTR, r);
+        }
+    }
+
+    // The start point lies half a text height to the right of point 1, seen
+    // towards point 2; the direction is the unnormalised vector 1 -> 2.
+    const double dx = x2 - x1, dy = y2 - y1, s = std::sin(a), c = std::cos(a);
+    tf_printf(fpw, "cn0 %.2f %.2f %.2f %d\n", W, W, D, iMOJI_p);
+    tf_printf(fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", x1 + W * s * 0.5, y1 - c * W * 0.5, dx, dy, ChSTR);
+    return 0;
+}
+
+int CHR_PRO(unsigned jd_x) {
+    ChSTR[0] = '\0';
+    STRCPY(ChSTR, ChSTR0);  // the record's text, up to its line end
+    if (isTest == 1) tf_printf(fpw, "# CHR_PRO  now \n");
+    return STR_LINE(jd_x);
+}

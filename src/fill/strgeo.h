@@ -1,0 +1,16 @@
+// String and geometry helpers of the text fill. Text is Shift-JIS bytes,
+// never converted.
+#pragma once
+
+// 1 if the byte at index i begins a two-byte character (0x81-0x9F, 0xE0-0xFC).
+int SHIFTJIS(const char* s, int i);
+// Bytes before the first zero byte, counting no further than 257.
+int STRLEN(const char* s);
+// Copies bytes until a zero byte, a line feed or a carriage return, at most
+// 250, storing a zero byte behind each copied byte; a copy that stops at the
+// first byte leaves dst untouched. Returns the number copied.
+int STRCPY(char* dst, const char* src);
+// Euclidean distance between (x1, y1) and (x2, y2).
+double PTDIST(double x1, double y1, double x2, double y2);
+// Direction angle in radians from (x1, y1) to (x2, y2), in (-pi, pi].
+double ptslope(double x1, double y1, double x2, double y2);

@@ -1,0 +1,184 @@
+#include "input/fields.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+int hex_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Matches a word case-insensitively; returns its length or 0.
+int word(const char* s, const char* w) {
+    int n = 0;
+    for (; w[n]; n++)
+        if (lower(s[n]) != w[n]) return 0;
+    return n;
+}
+
+const char* skip_space(const char* s) {
+    while (is_space(*s)) s++;
+    return s;
+}
+
+// The mantissa of a decimal or hexadecimal number: digits with at most one
+// point, at least one digit. `mag` receives the position of its first
+// non-zero digit relative to the point (digits before it count up, zeros
+// after it count down), so that an out-of-range value can be told to be too
+// large or too small. Returns the end, or s when there is no digit.
+const char* mantissa(const char* s, bool hex, long* mag) {
+    const char* q = s;
+    long before = 0, lead_zeros = 0;
+    bool seen_digit = false, seen_nonzero = false, after_point = false;
+    for (;; q++) {
+        if (*q == '.' && !after_point) {
+            after_point = true;
+            continue;
+        }
+        if (!(hex ? hex_value(*q) >= 0 : is_digit(*q))) break;
+        seen_digit = true;
+        if (*q != '0') seen_nonzero = true;
+        if (!after_point && seen_nonzero) before++;
+        if (after_point && !seen_nonzero) lead_zeros++;
+    }
+    if (!seen_digit) return s;
+    *mag = before > 0 ? before : -lead_zeros;
+    return q;
+}
+
+// An exponent behind the mantissa ("e" or "p" and a signed decimal); taken
+// only when it has a digit. Returns its end, or s.
+const char* exponent(const char* s, char letter, long* value) {
+    if (lower(*s) != letter) return s;
+    const char* q = s + 1;
+    bool neg = false;
+    if (*q == '+' || *q == '-') neg = *q++ == '-';
+    if (!is_digit(*q)) return s;
+    long v = 0;
+    for (; is_digit(*q); q++)
+        if (v < 100000000) v = v * 10 + (*q - '0');
+    *value = neg ? -v : v;
+    return q;
+}
+
+// strtod's reading of s (no leading space): returns the end, or s when
+// nothing converts.
+const char* read_double(const char* s, double* out) {
+    const char* q = s;
+    bool neg = false;
+    if (*q == '+' || *q == '-') neg = *q++ == '-';
+    double v;
+    int n;
+    if ((n = word(q, "infinity")) || (n = word(q, "inf"))) {
+        v = std::numeric_limits<double>::infinity();
+        q += n;
+    } else if ((n = word(q, "nan"))) {
+        v = std::numeric_limits<double>::quiet_NaN();
+        q += n;
+        if (*q == '(') {  // nan(n-char-sequence)
+            const char* r = q + 1;
+            while (is_digit(*r) || (lower(*r) >= 'a' && lower(*r) <= 'z') || *r == '_') r++;
+            if (*r == ')') q = r + 1;
+        }
+    } else {
+        bool hex = q[0] == '0' && lower(q[1]) == 'x';
+        long mag = 0, exp = 0;
+        const char* digits = hex ? q + 2 : q;
+        const char* m = mantissa(digits, hex, &mag);
+        if (m == digits) {
+            if (!hex) return s;
+            // "0x" without hex digits: the 0 alone is the number
+            digits = q;
+            hex = false;
+            m = q + 1;
+            mag = 0;
+        }
+        const char* e = exponent(m, hex ? 'p' : 'e', &exp);
+        auto r = std::from_chars(digits, e, v, hex ? std::chars_format::hex : std::chars_format::general);
+        if (r.ec == std::errc::result_out_of_range) {
+            bool huge = hex ? mag * 4 + exp > 0 : mag + exp > 0;
+            v = huge ? std::numeric_limits<double>::infinity() : 0.0;
+        } else if (r.ec != std::errc()) {
+            return s;
+        }
+        q = e;
+    }
+    *out = neg ? -v : v;
+    return q;
+}
+
+// Decimal integer with optional sign, saturating; returns the end, or s.
+const char* read_int(const char* s, int* out) {
+    const char* q = s;
+    bool neg = false;
+    if (*q == '+' || *q == '-') neg = *q++ == '-';
+    if (!is_digit(*q)) return s;
+    std::int64_t v = 0;
+    for (; is_digit(*q); q++)
+        if (v <= INT32_MAX + std::int64_t{1}) v = v * 10 + (*q - '0');
+    if (neg) v = -v;
+    if (v > INT32_MAX) v = INT32_MAX;
+    if (v < INT32_MIN) v = INT32_MIN;
+    *out = static_cast<int>(v);
+    return q;
+}
+
+}  // namespace
+
+int scan_lf(const char** p, double* out) {
+    const char* s = skip_space(*p);
+    const char* e = read_double(s, out);
+    if (e == s) return 0;
+    *p = e;
+    return 1;
+}
+
+int scan_d(const char** p, int* out) {
+    const char* s = skip_space(*p);
+    const char* e = read_int(s, out);
+    if (e == s) return 0;
+    *p = e;
+    return 1;
+}
+
+int scan_x(const char** p, int* out) {
+    const char* s = skip_space(*p);
+    const char* q = s;
+    bool neg = false;
+    if (*q == '+' || *q == '-') neg = *q++ == '-';
+    if (q[0] == '0' && lower(q[1]) == 'x' && hex_value(q[2]) >= 0) q += 2;
+    if (hex_value(*q) < 0) return 0;
+    std::uint64_t v = 0;
+    for (; hex_value(*q) >= 0; q++) {
+        v = v * 16 + static_cast<unsigned>(hex_value(*q));
+        if (v > 0xFFFFFFFFu) v = 0xFFFFFFFFu;
+    }
+    std::uint32_t bits = static_cast<std::uint32_t>(v);
+    if (neg) bits = 0u - bits;
+    *out = static_cast<int>(bits);  // two's complement: the 32-bit pattern
+    *p = q;
+    return 1;
+}
+
+double text_to_double(const char* s) {
+    double v = 0.0;
+    read_double(skip_space(s), &v);
+    return v;
+}
+
+int text_to_int(const char* s) {
+    int v = 0;
+    read_int(skip_space(s), &v);
+    return v;
+}

@@ -1,0 +1,21 @@
+// Field conversion for records and options, the way formatted scanning reads
+// them: white space before each number is skipped, and a conversion that
+// fails leaves its target and the text position alone. Out-of-range numbers
+// are defined here, never left to chance:
+//  - decimal integers: optional sign and digits, saturating at the 32-bit range;
+//  - hexadecimal integers: optional sign, optional 0x or 0X, hex digits; the
+//    magnitude saturates at 0xFFFFFFFF, a minus sign negates modulo 2^32, and
+//    the 32-bit pattern is stored ("ffffffff" is -1);
+//  - doubles: as strtod reads them in the C locale (decimal or hexadecimal,
+//    inf, infinity, nan, nan(...)), overflow giving an infinity.
+#pragma once
+
+// Each converts one field at *p, stores it and moves *p behind it, returning
+// 1; or returns 0 and changes nothing.
+int scan_lf(const char** p, double* out);  // "%lf"
+int scan_d(const char** p, int* out);      // "%d"
+int scan_x(const char** p, int* out);      // "%x"
+
+// Whole-text conversions of the options: text without a number gives 0.
+double text_to_double(const char* s);  // as atof
+int text_to_int(const char* s);        // as atoi, saturating

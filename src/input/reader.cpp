@@ -1,0 +1,254 @@
+// Records as the host writes them. A record is one read of at most 254 bytes
+// (a longer line arrives as several records); its first characters select its
+// kind, compared byte for byte:
+//
+//   " "   line            x1 y1 x2 y2              "#"   comment (echoed)
+//   "bz"  paper units     (echoed)                 "z"   attribute number
+//   "cc"  text attribute  decimal                  "cn0" free text size W H D colour (echoed)
+//   "cn"  size class      decimal (echoed)         "cn\"" (echoed)
+//   "ci"  circle          cx cy r [start end 6 7]  "c?"  text: x y dx dy "text
+//   "hq"  stage marker                             "hn"  four numbers
+//   "hp"  indicated point (see read_point)         "hs"  16 layer-group scales
+//   "hcw" "hch" "hcd"  size-class widths, heights, spacings (10 each)
+//   "hcc" size-class colours (10)                  "pt"  point x y
+//   "lg" "ly"  layer group, layer: hexadecimal     "lt" "lc"  line type, colour: decimal
+//   "pn"  pen: hexadecimal                         "pl"  polyline start
+//
+// Every other record is dropped. Fields are converted up to the first one that
+// does not convert; the targets after it keep their values.
+#include "input/reader.h"
+
+#include <cstring>
+
+#include "fill/fill.h"
+#include "input/fields.h"
+#include "run/state.h"
+
+// Initial attributes hold 20 until the first record of their kind.
+static void capture(int* initial, int current) {
+    if (*initial == 20) *initial = current;
+}
+
+// Up to n "%lf" fields into consecutive doubles.
+static void scan_lfs(const char* p, double* t, int n) {
+    for (int k = 0; k < n && scan_lf(&p, &t[k]); k++) {
+    }
+}
+
+static void scan_ds(const char* p, int* t, int n) {
+    for (int k = 0; k < n && scan_d(&p, &t[k]); k++) {
+    }
+}
+
+void PLreset() {
+    iPL = 0;
+    iPLcounter = 0;
+    iKtensu = 0;
+    KYleng = 0.0;
+}
+
+// "hp" + slot digit + form. Forms " ", "+", "/", "-" store the point in its
+// slot (0 to HPmax; other slot numbers, negative ones included, are counted
+// but not stored); "ch" and "ln" keep it apart and mark stage 2.
+static void read_point(const char* rec) {
+    const char* p = rec + 2;
+    char form = rec[2] != '\0' ? rec[3] : '\0';
+    if (form == ' ' || form == '+' || form == '/' || form == '-') {
+        iPOINTcnt++;
+        int slot;
+        if (scan_d(&p, &slot)) iPOINT = slot;
+        if (iPOINT < 0 || iPOINT > HPmax) return;
+        const char* q = rec + (form == ' ' ? 3 : 4);
+        if (scan_lf(&q, &PX[iPOINT])) scan_lf(&q, &PY[iPOINT]);
+        if (isTest == 3 && form != '+') {
+            const char* f = form == ' ' ? "##  hp%d   %.2f %.2f \n" : form == '/' ? "##  hp%d/  %.2f %.2f \n"
+                                                                               : "##  hp%d-  %.2f %.2f \n";
+            con_out(f, iPOINT, PX[iPOINT], PY[iPOINT]);
+        }
+    } else if ((form == 'c' && rec[4] == 'h') || (form == 'l' && rec[4] == 'n')) {
+        int slot;
+        if (scan_d(&p, &slot)) iPOINT = slot;
+        const char* q = rec + 5;
+        if (scan_lf(&q, &HPOINTx)) scan_lf(&q, &HPOINTy);
+        iPOINTcnt++;
+        stepcnt = 2;
+    }
+}
+
+// Text record: two characters of code, x y dx dy, blanks, a double quote and
+// the text up to the end of the record (line end included, 260 bytes at most).
+static void read_text(const char* rec, unsigned jd_x) {
+    MOJI_head[0] = rec[0];
+    MOJI_head[1] = rec[1];
+    const char* p = rec + 2;
+    if (scan_lf(&p, &ChX) && scan_lf(&p, &ChY) && scan_lf(&p, &ChDX) && scan_lf(&p, &ChDY)) {
+        while (*p == ' ' || (*p >= '\t' && *p <= '\r')) p++;
+        if (*p == '"') {
+            p++;
+            int n = 0;
+            while (n < 260 && p[n] != '\0') {
+                ChSTR0[n] = p[n];
+                n++;
+            }
+            // The text ends where the record ends: nothing of an earlier,
+            // longer text shows behind it.
+            if (n > 0) ChSTR0[n] = '\0';
+        }
+    }
+    CHR_PRO(jd_x);
+    iCHR_cnt++;
+}
+
+// One record: rec is its bytes up to the first NUL, padded with zero bytes;
+// raw and n are the whole read, which an echo copies.
+static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
+    switch (rec[0]) {
+    case ' ':
+        {
+            const char* p = rec + 1;
+            if (scan_lf(&p, &ILINEx1) && scan_lf(&p, &ILINEy1) && scan_lf(&p, &ILINEx2)) scan_lf(&p, &ILINEy2);
+        }
+        if (ILINEx1 != ILINEx2 || ILINEy1 != ILINEy2) {
+            iLine_cnt++;
+            stepcnt = 3;
+        }
+        break;
+    case '#':
+        tf_write(fpw, raw, n);
+        PLreset();
+        break;
+    case 'b':
+        if (rec[1] == 'z') {
+            isZUSUN = 1;
+            tf_write(fpw, raw, n);
+        }
+        break;
+    case 'c':
+        if (rec[1] == 'c') {
+            const char* p = rec + 2;
+            scan_d(&p, &MOJIK);
+            capture(&MOJIKi, MOJIK);
+        } else if (rec[1] == 'n') {
+            tf_write(fpw, raw, n);
+            if (rec[2] == '0') {
+                MOJIS = 0;
+                const char* p = rec + 3;
+                if (scan_lf(&p, &MOJI_W[0]) && scan_lf(&p, &MOJI_H[0]) && scan_lf(&p, &MOJI_D[0]))
+                    scan_d(&p, &MOJI_C[0]);
+                if (MOJISi == 20) {
+                    MOJISi = 0;
+                    MOJIS = 0;
+                    MOJIWi = MOJI_W[0];
+                    MOJIHi = MOJI_H[0];
+                    MOJIDi = MOJI_D[0];
+                    MOJICi = MOJI_C[0];
+                }
+            } else if (rec[2] != '"') {
+                const char* p = rec + 2;
+                scan_d(&p, &MOJIS);
+                capture(&MOJISi, MOJIS);
+            }
+        } else if (rec[1] == 'i') {
+            SK = 0.0;
+            EK = 360.0;
+            HP = -2.0;
+            JK = 0.0;
+            const char* p = rec + 2;
+            double* t[7] = {&CX, &CY, &CR, &SK, &EK, &HP, &JK};
+            for (int k = 0; k < 7 && scan_lf(&p, t[k]); k++) {
+            }
+            iCi_cnt++;
+        } else {
+            read_text(rec, jd_x);
+        }
+        break;
+    case 'h':
+        switch (rec[1]) {
+        case 'q':
+            stepcnt = 1;
+            break;
+        case 'n': {
+            const char* p = rec + 2;
+            if (scan_lf(&p, &PNX1) && scan_lf(&p, &PNY1) && scan_lf(&p, &PNX2)) scan_lf(&p, &PNY2);
+            break;
+        }
+        case 'p':
+            read_point(rec);
+            break;
+        case 's':
+            scan_lfs(rec + 3, G_SCALE, 16);
+            break;
+        case 'c':
+            if (rec[2] == 'w') scan_lfs(rec + 4, &MOJI_W[1], 10);
+            else if (rec[2] == 'h') scan_lfs(rec + 4, &MOJI_H[1], 10);
+            else if (rec[2] == 'd') scan_lfs(rec + 4, &MOJI_D[1], 10);
+            else if (rec[2] == 'c') scan_ds(rec + 4, &MOJI_C[1], 10);
+            break;
+        }
+        break;
+    case 'l': {
+        const char* p = rec + 2;
+        switch (rec[1]) {
+        case 'g':
+            scan_x(&p, &GROUP);
+            capture(&GROUPi, GROUP);
+            break;
+        case 'y':
+            scan_x(&p, &LAYER);
+            capture(&LAYERi, LAYER);
+            break;
+        case 't':
+            scan_d(&p, &TYPE);
+            capture(&TYPEi, TYPE);
+            break;
+        case 'c':
+            scan_d(&p, &COLOR);
+            capture(&COLORi, COLOR);
+            break;
+        }
+        break;
+    }
+    case 'p': {
+        const char* p = rec + 2;
+        if (rec[1] == 'n') {
+            scan_x(&p, &TENS);
+            capture(&TENSi, TENS);
+        } else if (rec[1] == 't') {
+            if (scan_lf(&p, &KX[1])) scan_lf(&p, &KY[1]);
+        } else if (rec[1] == 'l') {
+            PLreset();
+            iPL = 1;
+            iPLcounter = 0;
+            iPLcnt++;
+        }
+        break;
+    }
+    case 'z': {
+        const char* p = rec + 1;
+        scan_d(&p, &ZOKU);
+        break;
+    }
+    }
+}
+
+int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
+    char buf[255];  // the read as it came, for the echo
+    char rec[255];  // the same up to its first NUL, for selection and fields
+    for (unsigned jd_x = 0; jd_x != jd_limit; jd_x++) {
+        int n = tf_gets(fp, buf, sizeof buf);
+        if (n < 0) break;
+        // Zero bytes behind the record, so that nothing of an earlier, longer
+        // record shows through when a short one is looked at.
+        int len = static_cast<int>(std::strlen(buf));
+        std::memcpy(rec, buf, static_cast<size_t>(len));
+        std::memset(rec + len, 0, sizeof rec - static_cast<size_t>(len));
+        if (isTest == 5) {
+            con_out("## ---- JW_PATTERN()  jwc_temp.txt processing --------\n");
+            con_out("##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, jd_limit);
+            con_out("##  buf=(%s)\n", rec);
+        }
+        dispatch(rec, buf, n, jd_x);
+    }
+    iPattern++;
+    return 0;
+}

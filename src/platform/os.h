@@ -1,0 +1,35 @@
+// The operating system, as the rest of the program sees it. os_posix.cpp and
+// os_win.cpp implement it; nothing outside src/platform/ includes an OS header.
+#pragma once
+
+#include <cstdint>
+
+// A raw file: an OS handle, or OS_NO_FILE. Bytes go in and out unchanged;
+// line-end translation is textfile.cpp's business.
+typedef std::intptr_t OsFile;
+const OsFile OS_NO_FILE = -1;
+
+OsFile os_open_read(const char* name);
+OsFile os_open_write(const char* name);  // created, or emptied
+// Both return the number of bytes moved, 0 at end of file, -1 on error.
+long os_read(OsFile f, void* buf, long n);
+long os_write(OsFile f, const void* buf, long n);
+int os_sync(OsFile f);   // 0, or -1 when the data could not be made durable
+int os_close(OsFile f);  // 0, or -1
+
+// Moves `from` to `to` in one step, replacing `to` if it exists: at every
+// moment `to` holds either its old bytes or all of `from`'s. 0, or -1.
+int os_replace(const char* from, const char* to);
+
+// Looks in the current directory for the exchange file under any mix of upper
+// and lower case. On a file system that tells cases apart it prefers exactly
+// `lower`, else the byte-wise smallest variant other than `upper`; the name
+// found is stored in out (13 bytes at least) and 1 returned. Returns 0 when no
+// variant other than `upper` itself needs renaming.
+int os_find_case_variant(const char* lower, const char* upper, char* out);
+
+// Standard output and standard error. Bytes go out as the platform's console
+// streams take them.
+void os_stdout(const char* s, int n);
+void os_stderr(const char* s, int n);
+void os_exit(int status);  // flushes the console streams first

@@ -1,0 +1,171 @@
+#include "platform/textfile.h"
+
+#include <cstring>
+
+#include "platform/format.h"
+#include "platform/os.h"
+
+enum { BUF_SIZE = 1 << 16, POOL_SIZE = 4 };
+
+struct TextFile {
+    OsFile os;
+    int writing;
+    int failed;
+    int pos, len;  // reading: next byte and end of the bytes held
+    int eof;       // reading: the OS reported end of file or an error
+    char buf[BUF_SIZE];
+};
+
+// At most two files are open at once (the input and the working copy); two
+// more slots are spare.
+static TextFile pool[POOL_SIZE];
+static bool in_use[POOL_SIZE];
+
+static TextFile* take(OsFile os, int writing) {
+    if (os == OS_NO_FILE) return nullptr;
+    for (int i = 0; i < POOL_SIZE; i++) {
+        if (in_use[i]) continue;
+        in_use[i] = true;
+        TextFile* f = &pool[i];
+        f->os = os;
+        f->writing = writing;
+        f->failed = 0;
+        f->pos = f->len = 0;
+        f->eof = 0;
+        return f;
+    }
+    os_close(os);
+    return nullptr;
+}
+
+TextFile* tf_open_read(const char* name) { return take(os_open_read(name), 0); }
+TextFile* tf_open_write(const char* name) { return take(os_open_write(name), 1); }
+
+// Reading ---------------------------------------------------------------
+
+// Keeps the bytes from pos on, moves them to the front and reads more behind
+// them. Returns nonzero when at least one new byte arrived.
+static int refill(TextFile* f) {
+    if (f->eof) return 0;
+    int keep = f->len - f->pos;
+    if (keep > 0 && f->pos > 0) std::memmove(f->buf, f->buf + f->pos, static_cast<size_t>(keep));
+    f->pos = 0;
+    f->len = keep;
+    long got = os_read(f->os, f->buf + keep, BUF_SIZE - keep);
+    if (got <= 0) {
+        f->eof = 1;
+        return 0;
+    }
+    f->len += static_cast<int>(got);
+    return 1;
+}
+
+int tf_gets(TextFile* f, char* out, int size) {
+    int n = 0, max = size - 1;
+    while (n < max) {
+        if (f->pos == f->len && !refill(f)) break;
+        // Copy plain bytes up to the next CR or LF, or as many as fit.
+        const char* p = f->buf + f->pos;
+        int avail = f->len - f->pos;
+        if (avail > max - n) avail = max - n;
+        int k = 0;
+        while (k < avail && p[k] != '\n' && p[k] != '\r') k++;
+        std::memcpy(out + n, p, static_cast<size_t>(k));
+        n += k;
+        f->pos += k;
+        if (k < avail) {
+            if (p[k] == '\n') {
+                out[n++] = '\n';
+                f->pos++;
+                break;
+            }
+            // CR: one LF after it makes the pair a single line end.
+            if (f->pos + 1 == f->len) refill(f);
+            if (f->pos + 1 < f->len && f->buf[f->pos + 1] == '\n') {
+                out[n++] = '\n';
+                f->pos += 2;
+                break;
+            }
+            out[n++] = '\r';
+            f->pos++;
+        }
+    }
+    out[n] = '\0';
+    return n > 0 ? n : -1;
+}
+
+// Writing ---------------------------------------------------------------
+
+static void flush(TextFile* f) {
+    if (f->len > 0 && !f->failed && os_write(f->os, f->buf, f->len) != f->len) f->failed = 1;
+    f->len = 0;
+}
+
+int tf_write(TextFile* f, const char* s, int n) {
+    const char* end = s + n;
+    while (s < end) {
+        // Leave room for a CR LF pair.
+        if (f->len > BUF_SIZE - 2) flush(f);
+        char* d = f->buf + f->len;
+        int room = BUF_SIZE - 1 - f->len;
+        int k = static_cast<int>(end - s);
+        if (k > room) k = room;
+        const char* lf = static_cast<const char*>(std::memchr(s, '\n', static_cast<size_t>(k)));
+        if (!lf) {
+            std::memcpy(d, s, static_cast<size_t>(k));
+            f->len += k;
+            s += k;
+            continue;
+        }
+        int run = static_cast<int>(lf - s);
+        std::memcpy(d, s, static_cast<size_t>(run));
+        d[run] = '\r';
+        d[run + 1] = '\n';
+        f->len += run + 2;
+        s += run + 1;
+    }
+    return f->failed ? -1 : n;
+}
+
+int tf_printf(TextFile* f, const char* fmt, ...) {
+    char line[FMT_LINE_MAX];
+    va_list ap;
+    va_start(ap, fmt);
+    int n = fmt_vformat(line, sizeof line, fmt, ap);
+    va_end(ap);
+    return tf_write(f, line, n);
+}
+
+int tf_failed(TextFile* f) { return f->failed; }
+
+int tf_close(TextFile* f, int sync) {
+    int bad = 0;
+    if (f->writing) {
+        flush(f);
+        if (sync && !f->failed && os_sync(f->os) != 0) f->failed = 1;
+        bad = f->failed;
+    }
+    if (os_close(f->os) != 0) bad = 1;
+    in_use[f - pool] = false;
+    return bad ? -1 : 0;
+}
+
+// Console -----------------------------------------------------------------
+
+void con_out(const char* fmt, ...) {
+    char line[FMT_LINE_MAX];
+    va_list ap;
+    va_start(ap, fmt);
+    int n = fmt_vformat(line, sizeof line, fmt, ap);
+    va_end(ap);
+    os_stdout(line, n);
+}
+
+void con_err(const char* fmt, ...) {
+    char line[FMT_LINE_MAX];
+    va_list ap;
+    va_start(ap, fmt);
+    int n = fmt_vformat(line, sizeof line, fmt, ap);
+    va_end(ap);
+    os_stderr(line, n);
+}

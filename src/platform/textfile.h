@@ -1,0 +1,36 @@
+// Text-mode files that behave alike on every platform: the bytes are read and
+// written in binary, and the line ends are translated here. Reading turns
+// CR LF into LF (a lone CR stays, byte 0x1A is an ordinary byte); writing
+// turns every LF into CR LF.
+//
+// Files come from a small static pool: nothing is allocated on the heap.
+#pragma once
+
+struct TextFile;
+
+TextFile* tf_open_read(const char* name);   // nullptr when it cannot be opened
+TextFile* tf_open_write(const char* name);  // created or emptied; nullptr on failure
+
+// Reads one line: up to and including its line feed, at most size - 1 bytes,
+// NUL-terminated. Returns the number of bytes read (the line may hold NUL
+// bytes of its own), or -1 at end of file or on a read error.
+int tf_gets(TextFile* f, char* buf, int size);
+
+// Writes n bytes. Returns n, or -1 once the file has seen a write error.
+int tf_write(TextFile* f, const char* s, int n);
+
+// One formatted print (format.h's conversions). Returns the number of bytes
+// formatted, or -1 once the file has seen a write error.
+int tf_printf(TextFile* f, const char* fmt, ...);
+
+// Nonzero once any write, flush or sync of this file has failed.
+int tf_failed(TextFile* f);
+
+// Flushes (and, when sync is nonzero, makes durable) and closes; the slot goes
+// back to the pool. Returns 0, or -1 when any write, the flush, the sync or
+// the close failed.
+int tf_close(TextFile* f, int sync);
+
+// Console output through the same formatter.
+void con_out(const char* fmt, ...);
+void con_err(const char* fmt, ...);

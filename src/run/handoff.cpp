@@ -1,0 +1,100 @@
+#include "run/handoff.h"
+
+#include "platform/os.h"
+#include "run/options.h"
+#include "run/state.h"
+
+void scan_options(int argc, char** argv) {
+    for (int k = 1; k < argc; k++) {
+        char lead = argv[k][0];
+        if (lead == '-' || lead == '/' || lead == '$') opt(argv[k]);
+    }
+}
+
+// Where case tells names apart, the host's file may arrive as "jwc_temp.txt"
+// or any other mix of case. It is renamed straight to the upper-case name, so
+// no leftover file of an interrupted run can take its place.
+void normalise_name() {
+    char found[64];
+    if (os_find_case_variant("jwc_temp.txt", EXCHANGE_FILE, found)) os_replace(found, EXCHANGE_FILE);
+}
+
+unsigned Tcopy(const char* source, const char* destination) {
+    TextFile* in = tf_open_read(source);
+    if (!in) {
+        con_err("Cannot open file: %s \n", source);
+        os_exit(-1);
+    }
+    TextFile* out = tf_open_write(destination);
+    if (!out) {
+        con_err("Cannot open file: %s \n", destination);
+        os_exit(-1);
+    }
+    // The test comes before the read: line LINE_LIMIT + 1 is still copied and
+    // counted, which is how a file that is too long is told apart.
+    char line[255];
+    unsigned count = 0;
+    int n;
+    while (count <= LINE_LIMIT && (n = tf_gets(in, line, sizeof line)) >= 0) {
+        count++;
+        tf_write(out, line, n);
+    }
+    // This copy only counts; its bytes are replaced by the output of the run.
+    tf_close(out, 0);
+    tf_close(in, 0);
+    return count;
+}
+
+static void write_failed() {
+    con_err("Cannot write file: " WORKING_COPY " \n");
+    os_exit(1);
+}
+
+void open_output() {
+    fpw = tf_open_write(WORKING_COPY);
+    if (!fpw) {
+        con_err("Cannot open file: " WORKING_COPY " \n");
+        os_exit(1);
+    }
+}
+
+// The record says, in Shift-JIS, that the number of elements is over the
+// limit: "he", two blanks, the 14 bytes of the words, four blanks, MAX=150000.
+void refuse_long_file(unsigned jd_xmax) {
+    if (jd_xmax <= LINE_LIMIT) return;
+    tf_printf(fpw, "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=%u\n", LINE_LIMIT);
+    if (tf_close(fpw, 0) != 0) write_failed();
+    os_exit(1);
+}
+
+void open_input() {
+    fp = tf_open_read(EXCHANGE_FILE);
+    if (!fp) {
+        con_err("Cannot open file: " EXCHANGE_FILE " \n");
+        tf_close(fpw, 0);
+        os_exit(1);
+    }
+}
+
+void closing_block(unsigned jd_xmax) {
+    if (isTest != 3) return;
+    const int xmax = static_cast<int>(jd_xmax);
+    con_out("# ------------------ main() Pattern1 end file closing ------------------ \n");
+    con_out("# jd_xmax= %d stepcnt= %d Error(%d)\n", xmax, stepcnt, 0);
+    tf_printf(fpw, "# ------------------ main() Pattern1 end file closing ------------------ \n");
+    tf_printf(fpw, "#    jd_xmax= %d stepcnt= %d \n", xmax, stepcnt);
+}
+
+void close_files() {
+    tf_close(fp, 0);
+    // At level 0 the working copy is about to become the exchange file: it
+    // must be complete on the disk before it takes the host's file's place.
+    if (tf_close(fpw, isTest == 0) != 0) write_failed();
+}
+
+void hand_back() {
+    if (os_replace(WORKING_COPY, EXCHANGE_FILE) != 0) {
+        con_err("Cannot open file: " EXCHANGE_FILE " \n");
+        os_exit(-1);
+    }
+}

@@ -1,0 +1,33 @@
+// The hand-off of the exchange file between the host and this run: its name,
+// the counting copy, the working copy and the replacement at the end.
+#pragma once
+
+// The exchange file the host writes and reads back, and the working copy that
+// receives the output of the run.
+#define EXCHANGE_FILE "JWC_TEMP.TXT"
+#define WORKING_COPY "JWC_TEMP.104"
+
+// Most lines an exchange file may have; also the most records the reader reads.
+const unsigned LINE_LIMIT = 150000;
+
+// Options: every argument whose first byte is '-', '/' or '$' goes to opt.
+void scan_options(int argc, char** argv);
+// Gives the host's exchange file, found under any case of its name, exactly
+// the name EXCHANGE_FILE.
+void normalise_name();
+// Copies source to destination line by line and returns the number of lines,
+// stopping after line LINE_LIMIT + 1. Ends the process with status -1 when a
+// file cannot be opened.
+unsigned Tcopy(const char* source, const char* destination);
+// Step by step, each ending the process with status 1 when it fails.
+void open_output();
+void refuse_long_file(unsigned jd_xmax);
+void open_input();
+// The debug level 3 block after the fill.
+void closing_block(unsigned jd_xmax);
+// Closes both files; a failed write, flush or close of the working copy ends
+// the process with status 1 and leaves the exchange file alone.
+void close_files();
+// Replaces the exchange file with the working copy in one step; ends the
+// process with status -1 when that fails.
+void hand_back();

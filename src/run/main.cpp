@@ -1,0 +1,34 @@
+// linetext: lays a repeated pattern text along the line from indicated point 1
+// to indicated point 2 of the host's exchange file. The host writes
+// "JWC_TEMP.TXT", starts this program in its directory, waits, and reads the
+// file back as drawing commands.
+//
+// Exit status: 0 the run completed; 1 or -1 the run ended early and the
+// exchange file holds the host's input unchanged.
+#include "fill/fill.h"
+#include "input/reader.h"
+#include "output/records.h"
+#include "run/handoff.h"
+#include "run/state.h"
+
+int main(int argc, char** argv) {
+    scan_options(argc, argv);
+    if (isTest == 2) con_out("\n\n#### debug #### Cmd-Option read\n");
+
+    normalise_name();
+    unsigned jd_xmax = Tcopy(EXCHANGE_FILE, WORKING_COPY);  // counts the lines
+    if (isTest == 2) con_out("#  copyed to JWC_TEMP.104 \n");
+
+    open_output();  // empties the counting copy: it becomes the output
+    refuse_long_file(jd_xmax);
+    open_input();
+
+    JW_PATTERN(jd_xmax, LINE_LIMIT);  // echoes, stores, and fills per text record
+    STR_LINE(jd_xmax);                // the final fill, with every point known
+    closing_block(jd_xmax);
+    IniZokusei();  // the initial attributes, as the last records
+
+    close_files();
+    if (isTest == 0) hand_back();  // at any debug level the result stays in the working copy
+    return 0;
+}

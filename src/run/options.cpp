@@ -1,0 +1,61 @@
+#include "run/options.h"
+
+#include "input/fields.h"
+#include "run/state.h"
+
+void OPT_STRCPY(char* dst, const char* src) {
+    int n = 0;
+    while (n < 256 && src[n] != '\0') {
+        dst[n] = src[n];
+        n++;
+    }
+    dst[n] = '\0';
+}
+
+void opt(const char* arg) {
+    const char letter = arg[0] != '\0' ? arg[1] : '\0';
+    const char* text = letter != '\0' ? arg + 2 : arg + 1;
+    const char* shown = text;  // what the echo shows
+    switch (letter) {
+    case 'Z':
+    case 'z':
+        OPT_STRCPY(ChS001, text);
+        shown = arg + 1;
+        break;
+    case 'M':
+    case 'm':
+        // Widths and spacings below 0.5 are refused without a word.
+        if (*text != '\0' && text_to_double(text) >= 0.5) dMOJI_w = text_to_double(text);
+        break;
+    case 'L':
+    case 'l':
+        if (*text != '\0' && text_to_double(text) >= 0.5) dMOJI_d = text_to_double(text);
+        break;
+    case 'K':
+    case 'k':
+        if (*text != '\0') {
+            int colour = text_to_int(text);
+            if (colour >= 0 && colour <= 9) iMOJI_p = colour;
+        }
+        break;
+    case 'T':
+    case 't':
+        isTest = 0;
+        if (text[0] >= '1' && text[0] <= '6') isTest = text[0] - '0';
+        break;
+    case 'e':
+        break;
+    case 's':
+        shown = arg + 1;
+        break;
+    default:
+        con_err("\n illegal Option.\n");
+        shown = arg + 1;
+        break;
+    }
+    if (isTest >= 3) {
+        con_out("# --- command line option ---------------\n");
+        con_out("# --- (/%s)\n", shown);
+        con_out("#      iMode(%d) iMode2(%d) iMode3(%d)\n", iMode, iMode2, iMode3);
+    }
+}

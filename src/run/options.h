@@ -1,0 +1,9 @@
+// Command-line options: /Z text, /M width, /L spacing, /K colour, /T level,
+// /e and /s (each also with - or $ in front, letters K L M T Z in either case).
+#pragma once
+
+// Applies one argument, lead byte included (the lead byte is not looked at).
+void opt(const char* arg);
+// Copies an option's text into the pattern text: at most 256 bytes, always
+// terminated.
+void OPT_STRCPY(char* dst, const char* src);

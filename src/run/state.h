@@ -1,0 +1,93 @@
+// The run state: every program-wide variable, through which all modules work
+// together. One pass over one exchange file per process, so exactly one run
+// state, from process start to process end. Start values are in state.cpp and
+// are in place by static initialisation, before main runs. Nothing lives on
+// the heap.
+#pragma once
+
+#include "platform/textfile.h"
+
+// Options and debug level (set by the option parser, before any file is opened)
+extern char ChS001[257];  // pattern text: up to 256 bytes and a terminating zero
+extern double dMOJI_w;    // width and height of the text the fill writes (5.0)
+extern double dMOJI_d;    // spacing between the characters the fill writes (1.0)
+extern int iMOJI_p;       // colour of the text the fill writes (1)
+extern int isTest;        // debug level 0 to 6; 0: no diagnostics, result copied back
+extern const int iMode;   // 1, shown by the option echo only
+extern const int iMode2;  // 20, shown by the option echo only
+extern const int iMode3;  // 20, shown by the option echo only
+
+// Files (the driver opens and closes them)
+extern TextFile* fp;   // the exchange file "JWC_TEMP.TXT", open for reading
+extern TextFile* fpw;  // the working copy "JWC_TEMP.104": the output of the run
+
+// Current attributes: the value of the last record of each kind
+extern int COLOR;  // "lc", line colour, decimal (1)
+extern int TYPE;   // "lt", line type, decimal (1)
+extern int LAYER;  // "ly", layer, hexadecimal (0)
+extern int GROUP;  // "lg", layer group, hexadecimal (0); selects G_SCALE's entry
+extern int TENS;   // "pn", pen, hexadecimal (1)
+extern int MOJIS;  // "cn", text size class, 0 for the free size (1)
+extern int MOJIK;  // "cc", decimal (0)
+
+// Initial attributes: the first value of each attribute in the exchange file.
+// 20 means "none seen yet": while a variable holds 20, the next record of its
+// kind captures the current value, and after that it no longer changes.
+extern int COLORi;     // captures COLOR (20)
+extern int TYPEi;      // captures TYPE (20)
+extern int LAYERi;     // captures LAYER (0x14)
+extern int GROUPi;     // captures GROUP (0x14)
+extern int TENSi;      // captures TENS (0x14)
+extern int MOJISi;     // captures MOJIS; 0 once a free size is captured (20)
+extern int MOJIKi;     // captures MOJIK (20)
+extern double MOJIWi;  // free-size width (-20.0: written back only when > 0)
+extern double MOJIHi;  // free-size height (20.0)
+extern double MOJIDi;  // free-size spacing (20.0)
+extern int MOJICi;     // free-size colour (20)
+
+// Text sizes: index 0 the free size ("cn0"), 1 to 10 the size classes ("hc")
+extern double MOJI_W[11];  // width per size
+extern double MOJI_H[11];  // height per size
+extern double MOJI_D[11];  // character spacing per size
+extern int MOJI_C[11];     // colour per size
+
+// Layer-group scales
+extern double G_SCALE[16];  // scale of each layer group ("hs"), all 1.0
+extern double SCALE;        // G_SCALE[GROUP] at each fill; shown at debug level 2 (1.0)
+
+// Indicated points: the fill runs from slot 1 to slot 2
+extern double PX[4];     // x of indicated points 0 to 3
+extern double PY[4];     // y of indicated points 0 to 3
+extern const int HPmax;  // 3: highest slot whose coordinates are stored
+extern int iPOINT;       // slot number of the last point record read
+extern int iPOINTcnt;    // number of point records read
+
+// Text buffers
+extern char ChSTR0[288];   // text of the last text record (after its double quote)
+extern char ChSTR[260];    // the fill string: a terminated text of at most 252 bytes
+extern char MOJI_head[3];  // the two leading characters of the last text record ("ch")
+
+// Flags and markers
+extern int isZUSUN;  // paper-unit flag: 1 once a "bz" record has been read
+extern int stepcnt;  // stage: 1 after "hq", 2 after a "ch"/"ln" point record,
+                     // 3 after a line of non-zero length; the last one wins
+
+// Values the reader stores and no other module reads
+extern double ChX, ChY;      // position of the last text record
+extern double ChDX, ChDY;    // direction of the last text record
+extern double CX, CY, CR;    // centre and radius of the last circle
+extern double SK, EK;        // start and end angle of the last circle
+extern double HP, JK;        // the circle record's sixth and seventh numbers
+extern double ILINEx1, ILINEy1, ILINEx2, ILINEy2;  // end points of the last line
+extern double PNX1, PNY1, PNX2, PNY2;              // the four numbers of the last "hn"
+extern double HPOINTx, HPOINTy;  // coordinates of the last "ch"/"ln" point record
+extern double KX[10], KY[10];    // slot 1: the point of the last "pt" record
+extern int ZOKU;                 // number of the last "z" record
+extern int iPL;                  // polyline state: 1 after "pl", 0 after a reset
+extern int iPLcounter, iKtensu;  // polyline counters, 0 after a reset
+extern double KYleng;            // polyline length, 0.0 after a reset
+extern int iLine_cnt;            // line records of non-zero length
+extern int iCi_cnt;              // circle records
+extern int iCHR_cnt;             // text records
+extern int iPLcnt;               // "pl" records
+extern int iPattern;             // completed passes of the reader

@@ -1,0 +1,84 @@
+#!/bin/bash
+# Runs one end-to-end case the way the host runs the program: in a fresh
+# directory holding the case's input files, with the case's arguments. Then
+# compares, byte for byte, the exit status, standard output, standard error
+# and the exact set of files left in the directory with their contents.
+#
+#   run_case.sh PROGRAM CASE_DIR
+#
+# A case folder holds:
+#   in/      files put into the directory before the run (may be absent)
+#   out/     exactly the files expected after the run
+#   args     the arguments, one per line (absent: none)
+#   status   the expected exit status (absent: 0)
+#   stdout   expected standard output (absent: empty)
+#   stderr   expected standard error (absent: empty)
+#   setup    optional bash script run in the directory before the run, with
+#            EXPECT set to the folder of expected files, for what files cannot
+#            hold (large inputs, symbolic links, unreadable files)
+#
+# RUN_PREFIX, when set, is put in front of the program (for example an
+# emulator); CONSOLE=skip leaves out the two console comparisons.
+# BLESS=1 writes what the run produced into the case instead of comparing.
+set -u
+prog=$1
+case_dir=$(cd "$2" && pwd)
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+mkdir "$work/run" "$work/expect"
+[ -d "$case_dir/in" ] && cp -a "$case_dir/in/." "$work/run/"
+[ -d "$case_dir/out" ] && cp -a "$case_dir/out/." "$work/expect/"
+args=()
+[ -f "$case_dir/args" ] && mapfile -t args < "$case_dir/args"
+if [ -f "$case_dir/setup" ]; then
+  (cd "$work/run" && EXPECT="$work/expect" bash "$case_dir/setup") || { echo "setup failed"; exit 1; }
+fi
+
+(cd "$work/run" && exec ${RUN_PREFIX:-} "$prog" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr")
+status=$?
+
+if [ "${BLESS:-}" = 1 ]; then
+  rm -rf "$case_dir/out" && mkdir "$case_dir/out" && cp -a "$work/run/." "$case_dir/out/"
+  [ "$status" = 0 ] && rm -f "$case_dir/status" || echo "$status" > "$case_dir/status"
+  for s in stdout stderr; do
+    if [ -s "$work/$s" ]; then cp "$work/$s" "$case_dir/$s"; else rm -f "$case_dir/$s"; fi
+  done
+  echo "blessed $case_dir"
+  exit 0
+fi
+
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+
+want_status=0
+[ -f "$case_dir/status" ] && want_status=$(cat "$case_dir/status")
+[ "$status" = "$want_status" ] || bad "exit status $status, expected $want_status"
+
+if [ "${CONSOLE:-}" != skip ]; then
+  for s in stdout stderr; do
+    want=/dev/null
+    [ -f "$case_dir/$s" ] && want="$case_dir/$s"
+    if ! cmp -s "$want" "$work/$s"; then
+      bad "$s differs"
+      diff <(od -c "$want") <(od -c "$work/$s") | head -20
+    fi
+  done
+fi
+
+got_names=$(cd "$work/run" && ls -A | LC_ALL=C sort)
+want_names=$(cd "$work/expect" && ls -A | LC_ALL=C sort)
+[ "$got_names" = "$want_names" ] || bad "files left: [$(echo $got_names)], expected [$(echo $want_names)]"
+
+for f in $want_names; do
+  g="$work/run/$f" w="$work/expect/$f"
+  [ -e "$g" ] || [ -L "$g" ] || continue
+  if [ -L "$w" ] || [ -L "$g" ]; then
+    [ "$(readlink "$w")" = "$(readlink "$g")" ] || bad "$f: link differs"
+  elif ! cmp -s "$w" "$g"; then
+    bad "$f differs"
+    diff <(od -c "$w") <(od -c "$g") | head -20
+  fi
+done
+
+[ $fail = 0 ] && echo "ok" || echo "case: $case_dir"
+exit $fail
