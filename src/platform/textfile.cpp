@@ -54,6 +54,7 @@ static int refill(TextFile* f) {
     long got = os_read(f->os, f->buf + keep, BUF_SIZE - keep);
     if (got <= 0) {
         f->eof = 1;
+        if (got < 0) f->failed = 1;
         return 0;
     }
     f->len += static_cast<int>(got);
@@ -139,12 +140,11 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
 int tf_failed(TextFile* f) { return f->failed; }
 
 int tf_close(TextFile* f, int sync) {
-    int bad = 0;
     if (f->writing) {
         flush(f);
         if (sync && !f->failed && os_sync(f->os) != 0) f->failed = 1;
-        bad = f->failed;
     }
+    int bad = f->failed;
     if (os_close(f->os) != 0) bad = 1;
     in_use[f - pool] = false;
     return bad ? -1 : 0;

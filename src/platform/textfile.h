@@ -13,7 +13,8 @@ TextFile* tf_open_write(const char* name);  // created or emptied; nullptr on fa
 
 // Reads one line: up to and including its line feed, at most size - 1 bytes,
 // NUL-terminated. Returns the number of bytes read (the line may hold NUL
-// bytes of its own), or -1 at end of file or on a read error.
+// bytes of its own), or -1 at end of file or on a read error (which
+// tf_failed then tells).
 int tf_gets(TextFile* f, char* buf, int size);
 
 // Writes n bytes. Returns n, or -1 once the file has seen a write error.
@@ -23,12 +24,12 @@ int tf_write(TextFile* f, const char* s, int n);
 // formatted, or -1 once the file has seen a write error.
 int tf_printf(TextFile* f, const char* fmt, ...);
 
-// Nonzero once any write, flush or sync of this file has failed.
+// Nonzero once any read, write, flush or sync of this file has failed.
 int tf_failed(TextFile* f);
 
 // Flushes (and, when sync is nonzero, makes durable) and closes; the slot goes
-// back to the pool. Returns 0, or -1 when any write, the flush, the sync or
-// the close failed.
+// back to the pool. Returns 0, or -1 when any read or write, the flush, the
+// sync or the close failed.
 int tf_close(TextFile* f, int sync);
 
 // Console output through the same formatter.

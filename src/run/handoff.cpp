@@ -41,7 +41,11 @@ unsigned Tcopy(const char* source, const char* destination) {
     }
     // This copy only counts; its bytes are replaced by the output of the run.
     tf_close(out, 0);
-    tf_close(in, 0);
+    // A file that could not be read to its end must not pass for a shorter one.
+    if (tf_close(in, 0) != 0) {
+        con_err("Cannot read file: %s \n", source);
+        os_exit(-1);
+    }
     return count;
 }
 
@@ -86,7 +90,11 @@ void closing_block(unsigned jd_xmax) {
 }
 
 void close_files() {
-    tf_close(fp, 0);
+    if (tf_close(fp, 0) != 0) {
+        con_err("Cannot read file: " EXCHANGE_FILE " \n");
+        tf_close(fpw, 0);
+        os_exit(1);
+    }
     // At level 0 the working copy is about to become the exchange file: it
     // must be complete on the disk before it takes the host's file's place.
     if (tf_close(fpw, isTest == 0) != 0) write_failed();

@@ -17,7 +17,7 @@ void scan_options(int argc, char** argv);
 void normalise_name();
 // Copies source to destination line by line and returns the number of lines,
 // stopping after line LINE_LIMIT + 1. Ends the process with status -1 when a
-// file cannot be opened.
+// file cannot be opened or the source cannot be read to its end.
 unsigned Tcopy(const char* source, const char* destination);
 // Step by step, each ending the process with status 1 when it fails.
 void open_output();
@@ -25,8 +25,9 @@ void refuse_long_file(unsigned jd_xmax);
 void open_input();
 // The debug level 3 block after the fill.
 void closing_block(unsigned jd_xmax);
-// Closes both files; a failed write, flush or close of the working copy ends
-// the process with status 1 and leaves the exchange file alone.
+// Closes both files; a failed read of the exchange file, or a failed write,
+// flush or close of the working copy, ends the process with status 1 and
+// leaves the exchange file alone.
 void close_files();
 // Replaces the exchange file with the working copy in one step; ends the
 // process with status -1 when that fails.
