@@ -21,7 +21,7 @@
 # emulator); CONSOLE=skip leaves out the two console comparisons.
 # BLESS=1 writes what the run produced into the case instead of comparing.
 set -u
-prog=$1
+prog=$1; case $prog in /*) ;; */*) prog=$(cd "$(dirname "$prog")" && pwd)/$(basename "$prog") ;; esac
 case_dir=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
@@ -74,6 +74,8 @@ for f in $want_names; do
   [ -e "$g" ] || [ -L "$g" ] || continue
   if [ -L "$w" ] || [ -L "$g" ]; then
     [ "$(readlink "$w")" = "$(readlink "$g")" ] || bad "$f: link differs"
+  elif [ -d "$w" ] || [ -d "$g" ]; then
+    [ -d "$w" ] && [ -d "$g" ] || bad "$f: directory expected on both sides"
   elif ! cmp -s "$w" "$g"; then
     bad "$f differs"
     diff <(od -c "$w") <(od -c "$g") | head -20

@@ -1,0 +1,50 @@
+#!/bin/bash
+# Kills the program (SIGKILL) at random moments of runs on a large exchange
+# file and checks, after each kill, that "JWC_TEMP.TXT" holds byte for byte
+# either the host's input or the complete result: never a partial file.
+#
+#   kill_test.sh PROGRAM [KILLS] [SEED]
+set -u
+prog=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+kills=${2:-40}
+RANDOM=${3:-12345}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Two indicated points and 150000 text records that each fill to the
+# 250-byte bound: about 50 MB of output.
+{
+  printf 'hp1 0 0\r\nhp2 1000 0\r\n'
+  yes 'ch 0 0 1 0 "t' | head -n 149998 | sed 's/$/\r/'
+} > "$work/input"
+
+mkdir "$work/ref"
+cp "$work/input" "$work/ref/JWC_TEMP.TXT"
+start=$(date +%s%N)
+(cd "$work/ref" && "$prog" /ZAB) || { echo "reference run failed"; exit 1; }
+took_us=$(( ($(date +%s%N) - start) / 1000 ))
+echo "reference run: $took_us us, result $(stat -c %s "$work/ref/JWC_TEMP.TXT") bytes"
+
+input_seen=0 result_seen=0 partial=0
+for ((k = 0; k < kills; k++)); do
+  d="$work/run$k"
+  mkdir "$d" && cp "$work/input" "$d/JWC_TEMP.TXT"
+  # a moment anywhere in the run, a little past its usual end included
+  delay_us=$(( (RANDOM * 32768 + RANDOM) % (took_us + took_us / 10 + 1) ))
+  (cd "$d" && exec "$prog" /ZAB) &
+  pid=$!
+  sleep "$(printf "%d.%06d" $((delay_us / 1000000)) $((delay_us % 1000000)))"
+  kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  if cmp -s "$d/JWC_TEMP.TXT" "$work/input"; then
+    input_seen=$((input_seen + 1))
+  elif cmp -s "$d/JWC_TEMP.TXT" "$work/ref/JWC_TEMP.TXT"; then
+    result_seen=$((result_seen + 1))
+  else
+    partial=$((partial + 1))
+    echo "partial exchange file after a kill at ${delay_us} us: $(stat -c %s "$d/JWC_TEMP.TXT" 2>/dev/null || echo missing) bytes"
+  fi
+  rm -rf "$d"
+done
+echo "kill points: $kills, input intact: $input_seen, complete result: $result_seen, partial: $partial"
+[ "$partial" = 0 ]

@@ -1,0 +1,30 @@
+// Runs code with fpw open on a temporary file and returns what it wrote, line
+// ends as they reached the file (CR LF).
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "run/state.h"
+
+template <class F>
+std::string written(F body) {
+    char name[] = "/tmp/linetext-unit-XXXXXX";
+    int fd = mkstemp(name);
+    close(fd);
+    fpw = tf_open_write(name);
+    body();
+    tf_close(fpw, 0);
+    fpw = nullptr;
+    std::string out;
+    if (FILE* f = std::fopen(name, "rb")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+        std::fclose(f);
+    }
+    std::remove(name);
+    return out;
+}

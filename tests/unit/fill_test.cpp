@@ -1,0 +1,136 @@
+// The text fill's helpers and the cases the end-to-end examples cannot reach.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "capture.h"
+#include "fill/fill.h"
+#include "fill/strgeo.h"
+
+namespace {
+
+TEST(Helpers, LeadByteRanges) {
+    const unsigned char bytes[] = {0x00, 0x41, 0x80, 0x81, 0x9F, 0xA0, 0xDF, 0xE0, 0xFC, 0xFD, 0xFF};
+    const int lead[] = {0, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0};
+    for (size_t k = 0; k < sizeof bytes; k++) {
+        char s[2] = {static_cast<char>(bytes[k]), 0};
+        EXPECT_EQ(SHIFTJIS(s, 0), lead[k]) << std::hex << unsigned(bytes[k]);
+    }
+}
+
+TEST(Helpers, StrlenCountsNoFurtherThan257) {
+    char s[300];
+    std::memset(s, 'x', sizeof s);
+    EXPECT_EQ(STRLEN(s), 257);
+    s[256] = 0;
+    EXPECT_EQ(STRLEN(s), 256);
+    s[0] = 0;
+    EXPECT_EQ(STRLEN(s), 0);
+}
+
+TEST(Helpers, StrcpyStopsAtLineEndsAndAfter250) {
+    char d[300];
+    std::strcpy(d, "keep");
+    EXPECT_EQ(STRCPY(d, "\r\nabc"), 0);
+    EXPECT_STREQ(d, "keep");  // untouched when the first byte stops it
+    EXPECT_EQ(STRCPY(d, "ab\ncd"), 2);
+    EXPECT_STREQ(d, "ab");
+    EXPECT_EQ(STRCPY(d, "xy\rz"), 2);
+    EXPECT_STREQ(d, "xy");
+    char src[400];
+    std::memset(src, 'q', sizeof src - 1);
+    src[sizeof src - 1] = 0;
+    std::memset(d, '#', sizeof d);
+    EXPECT_EQ(STRCPY(d, src), 250);
+    EXPECT_EQ(d[250], 0);
+    EXPECT_EQ(d[251], '#');  // at most 251 bytes written
+}
+
+TEST(Helpers, DistanceAndSlope) {
+    EXPECT_EQ(PTDIST(3, 4, 0, 0), 5.0);
+    EXPECT_EQ(ptslope(0, 0, 0, 0), 0.0);
+    EXPECT_DOUBLE_EQ(ptslope(0, 0, -1, 0), 3.141592653589793);
+    EXPECT_DOUBLE_EQ(ptslope(0, 0, 0, -1), -3.141592653589793 / 2);
+}
+
+// Points 1 and 2 along x, the default sizes, a pattern; everything else as a
+// run starts.
+void line_state(const char* pattern, double length) {
+    std::memset(ChS001, 0, sizeof ChS001);
+    std::strcpy(ChS001, pattern);
+    dMOJI_w = 5.0, dMOJI_d = 1.0, iMOJI_p = 1, isTest = 0;
+    PX[1] = PY[1] = PY[2] = 0.0;
+    PX[2] = length;
+    iPOINT = 2, iPOINTcnt = 2;
+    GROUP = 0;
+    ChSTR[0] = 0;
+}
+
+std::string text_of(const std::string& out) {
+    size_t q = out.find('"');
+    return q == std::string::npos ? "" : out.substr(q + 1, out.find('\r', q) - q - 1);
+}
+
+TEST(Fill, LoneLeadByteAtTheEndCountsAsOneCharacter) {
+    line_state("A\x82", 20);
+    ChS001[3] = 'Z';  // beyond the terminator: must never show up
+    std::string out = written([] { STR_LINE(0); });
+    EXPECT_EQ(text_of(out), "A\x82" "A\x82" "A\x82");
+    line_state("\x82", 10);
+    out = written([] { STR_LINE(0); });
+    EXPECT_EQ(text_of(out), "\x82\x82\x82");
+}
+
+TEST(Fill, CarriesTheFillStringWhenNothingFits) {
+    line_state("AB", 2);
+    std::strcpy(ChSTR, "previous");
+    EXPECT_EQ(text_of(written([] { STR_LINE(0); })), "previous");
+    // appended characters replace the start of what was there
+    line_state("AB", 5);
+    std::strcpy(ChSTR, "previous");
+    EXPECT_EQ(text_of(written([] { STR_LINE(0); })), "A");
+}
+
+TEST(Fill, ScaleComesFromTheLayerGroupOrIsOne) {
+    line_state("AB", 20);
+    G_SCALE[3] = 2.5;
+    GROUP = 3;
+    written([] { STR_LINE(0); });
+    EXPECT_EQ(SCALE, 2.5);
+    for (int g : {16, -1, 1000000}) {
+        GROUP = g;
+        std::string out = written([] { STR_LINE(0); });
+        EXPECT_EQ(SCALE, 1.0) << g;
+        EXPECT_EQ(text_of(out), "ABABAB") << g;  // the scale changes nothing
+    }
+    G_SCALE[3] = 1.0;
+    GROUP = 0;
+}
+
+TEST(Fill, StatusesAndWhatTheyWrite) {
+    line_state("AB", 20);
+    iPOINTcnt = 3;
+    EXPECT_EQ(STR_LINE(0), 1);
+    iPOINTcnt = 2, iPOINT = 3;
+    EXPECT_EQ(STR_LINE(0), 2);
+    iPOINT = 2;
+    isTest = 1;
+    std::string out = written([] { EXPECT_EQ(STR_LINE(0), 0); });
+    EXPECT_EQ(out.substr(0, out.find('\n') + 1), "#----- command /M(5.0) /L(1.0) /K(1) /Z(AB)\r\n");
+    line_state("", 20);
+    EXPECT_EQ(written([] { EXPECT_EQ(STR_LINE(0), 0); }), "");
+}
+
+TEST(Fill, ChrProStartsFromTheRecordText) {
+    line_state("AB", 2);  // nothing fits: the record's text is carried
+    std::strcpy(ChSTR, "stale text");
+    std::strcpy(ChSTR0, "rec\r\nmore");
+    isTest = 1;
+    std::string out = written([] { CHR_PRO(0); });
+    EXPECT_EQ(out.substr(0, 17), "# CHR_PRO  now \r\n");
+    EXPECT_EQ(text_of(out), "rec");
+    isTest = 0;
+    std::memset(ChSTR0, 0, sizeof ChSTR0);
+}
+
+}  // namespace
