@@ -7,7 +7,6 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -91,18 +90,6 @@ int os_find_case_variant(const char* lower, const char* upper, char* out) {
     }
     closedir(d);
     return found ? 1 : 0;
-}
-
-void os_stdout(const char* s, int n) { fwrite(s, 1, static_cast<size_t>(n), stdout); }
-
-void os_stderr(const char* s, int n) {
-    fflush(stdout);
-    fwrite(s, 1, static_cast<size_t>(n), stderr);
-}
-
-void os_exit(int status) {
-    fflush(stdout);
-    exit(status);
 }
 
 #endif

@@ -3,8 +3,6 @@
 
 #include "platform/os.h"
 
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
@@ -70,18 +68,6 @@ int os_find_case_variant(const char* lower, const char* upper, char* out) {
     if (strcmp(fd.cFileName, upper) == 0 || strlen(fd.cFileName) != strlen(upper)) return 0;
     strcpy(out, fd.cFileName);
     return 1;
-}
-
-void os_stdout(const char* s, int n) { fwrite(s, 1, static_cast<size_t>(n), stdout); }
-
-void os_stderr(const char* s, int n) {
-    fflush(stdout);
-    fwrite(s, 1, static_cast<size_t>(n), stderr);
-}
-
-void os_exit(int status) {
-    fflush(stdout);
-    exit(status);
 }
 
 #endif

@@ -152,20 +152,23 @@ int tf_close(TextFile* f, int sync) {
 
 // Console -----------------------------------------------------------------
 
-void con_out(const char* fmt, ...) {
+static void con_vprint(int to_err, const char* fmt, va_list ap) {
     char line[FMT_LINE_MAX];
+    int n = fmt_vformat(line, sizeof line, fmt, ap);
+    if (to_err) os_stderr(line, n);
+    else os_stdout(line, n);
+}
+
+void con_out(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    int n = fmt_vformat(line, sizeof line, fmt, ap);
+    con_vprint(0, fmt, ap);
     va_end(ap);
-    os_stdout(line, n);
 }
 
 void con_err(const char* fmt, ...) {
-    char line[FMT_LINE_MAX];
     va_list ap;
     va_start(ap, fmt);
-    int n = fmt_vformat(line, sizeof line, fmt, ap);
+    con_vprint(1, fmt, ap);
     va_end(ap);
-    os_stderr(line, n);
 }
