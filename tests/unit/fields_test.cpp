@@ -1,1 +1,165 @@
+// Field conversion: scan_lf must read exactly what glibc's strtod reads (value
+// bits and characters consumed); the integer scanners saturate as documented.
 #include <gtest/gtest.h>
+
+#include <cctype>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "input/fields.h"
+
+namespace {
+
+std::uint64_t bits(double d) {
+    std::uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return b;
+}
+
+bool has_payload(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s.find("nan(") != std::string::npos;
+}
+
+// Compares scan_lf on s with strtod: same success, same end, same bits. Only
+// after "nan(" are NaN-ness and sign enough: the payload glibc puts in from
+// the digits is not carried (it never reaches the output, which prints "nan").
+void expect_like_strtod(const std::string& s) {
+    const char* text = s.c_str();
+    char* end;
+    double want = std::strtod(text, &end);
+    const char* p = text;
+    const double sentinel = -12345.25;
+    double got = sentinel;
+    int r = scan_lf(&p, &got);
+    SCOPED_TRACE("input \"" + s + "\"");
+    if (end == text) {
+        EXPECT_EQ(r, 0);
+        EXPECT_EQ(p, text);
+        EXPECT_EQ(bits(got), bits(sentinel));
+        return;
+    }
+    ASSERT_EQ(r, 1);
+    EXPECT_EQ(p - text, end - text) << "characters consumed";
+    if (std::isnan(want) && has_payload(s)) {
+        EXPECT_TRUE(std::isnan(got));
+        EXPECT_EQ(std::signbit(got), std::signbit(want));
+    } else {
+        EXPECT_EQ(bits(got), bits(want)) << std::hexfloat << "got " << got << " want " << want;
+    }
+}
+
+}  // namespace
+
+TEST(ScanLf, TableMatchesStrtod) {
+    const char* const cases[] = {
+        "0", "1", "-1", "+1", "3.25", "-0", "-0.0", ".5", "5.", "-.5e1", "007", "1.5x", "12,5", "  42", "\t\t-7.5",
+        "\n 1", "\v\f\r3", "1e5", "1E5", "1e-5", "1e+05", "1e", "1e+", "1e-", "1ex", "2.5E+3z", "1.e2", "1e2.5",
+        "0.1", "0.3", "2.2250738585072014e-308", "2.2250738585072011e-308", "4.9e-324", "2.4703282292062327e-324",
+        "2.4703282292062328e-324", "1e-320", "-1e-310", "1.7976931348623157e308", "1.7976931348623158e308",
+        "1.7976931348623159e308", "1e308", "1e309", "1e400", "-1e400", "1e-400", "-1e-400", "1e99999999999999999999",
+        "1e-99999999999999999999", "0e99999999999", "0.000000000000000000000000000000001e330",
+        "123456789012345678901234567890", "9007199254740993", "9007199254740993.0000000000000000000001",
+        "0.100000000000000005551115123125782702118158340454101562", "0x1.8p3", "0X1.8P3", "0x1p-1074", "0x1p-1075",
+        "0x1p-1076", "0x1p1023", "0x1p1024", "-0x1p1024", "0x1.fffffffffffff8p0", "0x1.fffffffffffff7p0",
+        "0xAbC.dEf", "0x.8", "0x1p", "0x1p+", "0x1.", "0x", "0X", "0xg", "0x.p1", "-0x", "0x0.0001p1050", "0x00000001p-1080",
+        "inf", "-inf", "+INF", "INFINITY", "-Infinity", "infinit", "infx", "nan", "-nan", "NaN", "nan(123)", "nan()",
+        "nan(abc_9)", "nan(12", "nan(1 2)", "nanx", "in", "na", "", "x", "+", "-", ".", "-.", "-e5", "e5", " ", "+-1",
+        "..5", " .e1", "\x1a" "1",
+    };
+    for (const char* s : cases) expect_like_strtod(s);
+}
+
+TEST(ScanLf, RandomStringsAndPrintedDoublesMatchStrtod) {
+    // Short strings over the characters a number is made of: catches any
+    // disagreement about where the number ends.
+    const char alphabet[] = "0123456789.eE+-xXpPaAfFiInN( ) ";
+    std::mt19937 rng(314159);
+    std::mt19937_64 rng64(11);
+    for (int i = 0; i < 50000; i++) {
+        std::string s;
+        for (int n = 1 + rng() % 9; n > 0; n--) s += alphabet[rng() % (sizeof alphabet - 1)];
+        expect_like_strtod(s);
+        // and every double printed in full, decimal and hexadecimal
+        std::uint64_t b = rng64();
+        double d;
+        std::memcpy(&d, &b, sizeof d);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, i % 2 ? "%.17g" : "%a", d);
+        expect_like_strtod(buf);
+    }
+}
+
+TEST(ScanLf, LongDigitStringsAtHalfwayPointsRoundExactly) {
+    // The exact decimal midpoint between two neighbouring doubles (held in an
+    // 80-bit long double), and strings just below and just above it.
+    if (LDBL_MANT_DIG < 64) GTEST_SKIP() << "no 64-bit long double mantissa";
+    std::mt19937_64 rng(42);
+    std::uniform_int_distribution<int> ex(-1000, 1000);
+    for (int i = 0; i < 400; i++) {
+        double a = std::ldexp(1.0 + static_cast<double>(rng() >> 12) / 4503599627370496.0, ex(rng));
+        long double mid = (static_cast<long double>(a) + std::nextafter(a, HUGE_VAL)) / 2;
+        char buf[1200];
+        std::snprintf(buf, sizeof buf, "%.1100Le", mid);
+        std::string tie = buf;
+        std::string above = tie;
+        above[above.find('e') - 1] = '1';  // the trailing digits are zeros
+        std::string below = tie.substr(0, 25) + tie.substr(tie.find('e'));
+        for (const std::string& s : {tie, above, below, "-" + tie}) expect_like_strtod(s);
+    }
+}
+
+TEST(ScanD, Table) {
+    struct { const char* in; int ret; int value; int used; } cases[] = {
+        {"0", 1, 0, 1}, {"42", 1, 42, 2}, {"  -17x", 1, -17, 5}, {"\t+8", 1, 8, 3}, {"2147483647", 1, INT_MAX, 10},
+        {"2147483648", 1, INT_MAX, 10}, {"-2147483648", 1, INT_MIN, 11}, {"-2147483649", 1, INT_MIN, 11},
+        {"99999999999", 1, INT_MAX, 11}, {"-99999999999", 1, INT_MIN, 12}, {"000000000000000000012", 1, 12, 21},
+        {"123456789012345678901234567890", 1, INT_MAX, 30}, {"0x10", 1, 0, 1}, {"1.5", 1, 1, 1}, {"+x", 0, 0, 0},
+        {"-", 0, 0, 0}, {"", 0, 0, 0}, {"  ", 0, 0, 0}, {"x1", 0, 0, 0},
+    };
+    for (auto& c : cases) {
+        const char* p = c.in;
+        int v = 777;
+        EXPECT_EQ(scan_d(&p, &v), c.ret) << c.in;
+        EXPECT_EQ(v, c.ret ? c.value : 777) << c.in;
+        EXPECT_EQ(p - c.in, c.used) << c.in;
+    }
+}
+
+TEST(ScanX, Table) {
+    struct { const char* in; int ret; unsigned value; int used; } cases[] = {
+        {"ff", 1, 255u, 2}, {"FF", 1, 255u, 2}, {"  7fffffff", 1, 0x7fffffffu, 10}, {"ffffffff", 1, 0xffffffffu, 8},
+        {"80000000", 1, 0x80000000u, 8}, {"100000000", 1, 0xffffffffu, 9}, {"123456789abcdef", 1, 0xffffffffu, 15},
+        {"-1", 1, 0xffffffffu, 2}, {"-ff", 1, 0u - 255u, 3}, {"-100000000", 1, 1u, 10}, {"+a", 1, 10u, 2},
+        {"0x1f", 1, 31u, 4}, {"0X1F", 1, 31u, 4}, {"-0x10", 1, 0u - 16u, 5}, {"0xg", 1, 0u, 1}, {"0x", 1, 0u, 1},
+        {"00ff ", 1, 255u, 4}, {"g", 0, 0u, 0}, {"", 0, 0u, 0}, {"-", 0, 0u, 0}, {"x1", 0, 0u, 0},
+    };
+    for (auto& c : cases) {
+        const char* p = c.in;
+        int v = 777;
+        EXPECT_EQ(scan_x(&p, &v), c.ret) << c.in;
+        EXPECT_EQ(static_cast<unsigned>(v), c.ret ? c.value : 777u) << c.in;
+        EXPECT_EQ(p - c.in, c.used) << c.in;
+    }
+}
+
+TEST(TextTo, AsAtofAndAtoi) {
+    const char* const cases[] = {"0", "5", "5mm", "  -12.75abc", "+3", "1e3", "0x10", ".5", "inf", "-nan", "",
+                                 "abc", "mm5", "-", "2147483647", "-2147483648", "  \t 99 ", "1e-400"};
+    for (const char* s : cases) {
+        double want = std::atof(s), got = text_to_double(s);
+        if (std::isnan(want)) EXPECT_TRUE(std::isnan(got)) << s;
+        else EXPECT_EQ(bits(got), bits(want)) << s;
+        EXPECT_EQ(text_to_int(s), std::atoi(s)) << s;
+    }
+    EXPECT_EQ(text_to_double("5mm"), 5.0);
+    EXPECT_EQ(text_to_int("5mm"), 5);
+    EXPECT_EQ(text_to_int("99999999999"), INT_MAX);
+    EXPECT_EQ(text_to_int("-99999999999"), INT_MIN);
+}

@@ -1,1 +1,154 @@
+// fmt_format against glibc's snprintf, which rounds exactly and prints
+// infinities and NaNs the way our files must show them.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/format.h"
+
+namespace {
+
+const char* const kDoubleFormats[] = {"%.1f", "%.2f", "%.9f", "%.10f", "%.12f"};
+
+std::string ours(const char* f, double v) {
+    char buf[FMT_LINE_MAX];
+    int n = fmt_format(buf, sizeof buf, f, v);
+    EXPECT_EQ(n, static_cast<int>(std::strlen(buf)));
+    return buf;
+}
+
+std::string libc(const char* f, double v) {
+    char buf[FMT_LINE_MAX];
+    std::snprintf(buf, sizeof buf, f, v);
+    return buf;
+}
+
+void expect_all_formats(double v) {
+    for (const char* f : kDoubleFormats) ASSERT_EQ(ours(f, v), libc(f, v)) << f << " of " << std::hexfloat << v;
+}
+
+double from_bits(std::uint64_t b) {
+    double d;
+    std::memcpy(&d, &b, sizeof d);
+    return d;
+}
+
+}  // namespace
+
+TEST(Format, RandomDoublesMatchSnprintf) {
+    // Any finite bit pattern, and values whose exponents put digits into the
+    // decimals shown.
+    std::mt19937_64 rng(20240611);
+    std::uniform_int_distribution<int> ex(-45, 60);
+    for (int i = 0; i < 20000; i++) {
+        double v = from_bits(rng());
+        if (std::isfinite(v)) expect_all_formats(v);
+        v = std::ldexp(static_cast<double>(rng() >> 11) / 9007199254740992.0, ex(rng));
+        expect_all_formats(rng() & 1 ? -v : v);
+    }
+}
+
+TEST(Format, NearHalfwayPointsRoundLikeSnprintf) {
+    // k + 0.5 * 10^-p is rarely exact in binary: which way it rounds depends on
+    // the exact value; the neighbours on both sides must agree too.
+    const int precs[] = {1, 2, 9, 10, 12};
+    std::mt19937_64 rng(99);
+    for (int p : precs) {
+        double half = 0.5 * std::pow(10.0, -p);
+        for (int i = 0; i < 2000; i++) {
+            double whole = i < 1000 ? 0.0 : static_cast<double>(rng() % 1000000);
+            double v = whole + static_cast<double>(rng() % 100000) * std::pow(10.0, -p) + half;
+            for (double w : {v, std::nextafter(v, 0.0), std::nextafter(v, 1e300), -v}) expect_all_formats(w);
+        }
+    }
+}
+
+TEST(Format, ExactTiesSpecialValuesAndFields) {
+    // m * 2^-e with more than p decimals gives exact ties at precision p.
+    for (int e = 2; e <= 16; e++)
+        for (int m = 1; m < 300; m += 2) expect_all_formats(std::ldexp(m, -e));
+    const double specials[] = {0.0, -0.0, -0.0001, -0.049999, -4e-13, 1e300, -1e300, 1.7976931348623157e308, 5e-324,
+                               -5e-324, 2.2250738585072014e-308, 0.95, 9.95, 99.995, 4503599627370495.5, 9007199254740993.0};
+    for (double v : specials) expect_all_formats(v);
+    const char* const fmts[] = {"[%8.3f]", "[%-8.2f]", "[%08.2f]", "[%f]", "[%lf]", "[%.0f]", "[%3.1f]", "[%.1lf]"};
+    for (const char* f : fmts)
+        for (double v : {0.0, -0.0, 3.14159, -3.14159, 2.5, 3.5, -12345.678, 1e20}) EXPECT_EQ(ours(f, v), libc(f, v)) << f;
+    EXPECT_EQ(ours("%.2f", 0.125), "0.12");
+    EXPECT_EQ(ours("%.2f", 0.375), "0.38");
+    EXPECT_EQ(ours("%.2f", -0.001), "-0.00");
+    EXPECT_EQ(ours("%.12f", -5e-324), "-0.000000000000");
+}
+
+TEST(Format, InfinitiesAndNans) {
+    const double inf = HUGE_VAL, nan = std::nan("");
+    struct { double v; const char* want; } cases[] = {
+        {inf, "inf"}, {-inf, "-inf"}, {std::copysign(nan, 1.0), "nan"}, {std::copysign(nan, -1.0), "-nan"}};
+    for (auto& c : cases)
+        for (const char* f : kDoubleFormats) {
+            EXPECT_EQ(ours(f, c.v), c.want) << f;
+            EXPECT_EQ(libc(f, c.v), c.want) << f;
+        }
+    EXPECT_EQ(ours("[%8.2f]", -inf), libc("[%8.2f]", -inf));
+    EXPECT_EQ(ours("[%08.2f]", inf), libc("[%08.2f]", inf));  // no zeros before inf
+}
+
+TEST(Format, IntegersMatchSnprintf) {
+    const char* const fmts[] = {"%d", "%i", "%u", "%x", "%06x", "[%5d]", "[%-5d]", "[%05d]", "lc10 #%06x"};
+    std::vector<int> vals = {0, 1, -1, 9, 10, -10, 255, 0xabcdef, 0x1000000, 0x7654321, INT_MAX, INT_MIN, INT_MIN + 1,
+                             -255, 123456789, -987654321};
+    std::mt19937 rng(5);
+    for (int i = 0; i < 500; i++) vals.push_back(static_cast<int>(rng()));
+    for (const char* f : fmts)
+        for (int v : vals) {
+            char a[64], b[64];
+            fmt_format(a, sizeof a, f, v);
+            std::snprintf(b, sizeof b, f, v);
+            ASSERT_STREQ(a, b) << f << " " << v;
+        }
+}
+
+TEST(Format, StringsCharsAndLiteralText) {
+    char buf[256];
+    struct { const char* fmt; const char* arg; const char* want; } cases[] = {
+        {"%s", "abc", "abc"}, {"(%s)", "", "()"}, {"[%5s]", "ab", "[   ab]"}, {"[%-5s]", "ab", "[ab   ]"},
+        {"[%.2s]", "abcdef", "[ab]"}, {"100%% %s", "x", "100% x"}, {"%%%s%%", "y", "%y%"},
+        {"no conversions", "", "no conversions"}, {"# ChSTR(%s)\n", "\x97\x76", "# ChSTR(\x97\x76)\n"}};
+    for (auto& c : cases) {
+        int n = fmt_format(buf, sizeof buf, c.fmt, c.arg);
+        EXPECT_STREQ(buf, c.want) << c.fmt;
+        EXPECT_EQ(n, static_cast<int>(std::strlen(c.want)));
+    }
+    fmt_format(buf, sizeof buf, "%c%c|%3c|%-3c|", 'a', 'Z', 'q', 'r');
+    EXPECT_STREQ(buf, "aZ|  q|r  |");
+    fmt_format(buf, sizeof buf, "%s=%d %u %x %.2f%%", "n", -7, 7u, 255u, 0.125);
+    EXPECT_STREQ(buf, "n=-7 7 ff 0.12%");
+}
+
+TEST(Format, TruncationStaysInsideCapacity) {
+    const char* fmt = "%s|%d|%.3f|%06x|%%";
+    char full[128];
+    int len = std::snprintf(full, sizeof full, fmt, "text", -12345, 2.0 / 3.0, 0xab);
+    for (int cap = 1; cap <= len + 3; cap++) {
+        char buf[160];
+        std::memset(buf, '#', sizeof buf);
+        int n = fmt_format(buf, cap, fmt, "text", -12345, 2.0 / 3.0, 0xab);
+        int want = std::min(cap - 1, len);
+        ASSERT_EQ(n, want) << "cap " << cap;
+        ASSERT_EQ(buf[want], '\0') << "cap " << cap;
+        ASSERT_EQ(std::string(buf, want), std::string(full, want)) << "cap " << cap;
+        for (int i = cap; i < static_cast<int>(sizeof buf); i++) ASSERT_EQ(buf[i], '#') << "cap " << cap << " byte " << i;
+    }
+    // A long double field cut in the middle.
+    char small[10];
+    std::memset(small, '#', sizeof small);
+    EXPECT_EQ(fmt_format(small, 8, "%.12f", 1e300), 7);
+    EXPECT_STREQ(small, "1000000");
+    EXPECT_EQ(small[8], '#');
+}

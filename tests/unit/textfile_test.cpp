@@ -1,1 +1,226 @@
+// Text-mode files through real files in a fresh temporary directory: line-end
+// translation in both directions, across the 64 KiB buffer fills, write
+// errors, the file pool, and the two directory helpers of os.h.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/textfile.h"
+
+namespace {
+
+class TextFileTest : public ::testing::Test {
+protected:
+    std::string dir;
+    void SetUp() override {
+        char tmpl[] = "/tmp/linetext-tf-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+    void put(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    std::string get(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Every tf_gets result until -1.
+    std::vector<std::string> lines(const std::string& bytes, int size) const {
+        put("in.txt", bytes);
+        TextFile* f = tf_open_read(path("in.txt").c_str());
+        EXPECT_NE(f, nullptr);
+        std::vector<std::string> out;
+        std::vector<char> buf(size + 1, '#');
+        for (int n; f && (n = tf_gets(f, buf.data(), size)) >= 0;) {
+            EXPECT_EQ(buf[n], '\0');
+            out.emplace_back(buf.data(), n);
+        }
+        EXPECT_TRUE(!f || tf_close(f, 0) == 0);
+        return out;
+    }
+};
+
+// What tf_gets must give: CR LF becomes LF, then lines end after an LF or at
+// size - 1 bytes.
+std::vector<std::string> model(const std::string& bytes, int size) {
+    std::string t;
+    for (size_t i = 0; i < bytes.size(); i++)
+        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) t += bytes[i];
+    std::vector<std::string> out;
+    for (size_t i = 0; i < t.size();) {
+        size_t n = 0;
+        while (i + n < t.size() && n < static_cast<size_t>(size - 1) && t[i + n++] != '\n') {}
+        out.push_back(t.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+std::string crlf(const std::string& s) {
+    std::string t;
+    for (char c : s) t += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return t;
+}
+
+std::string random_bytes(size_t n, unsigned seed, const std::string& alphabet) {
+    std::mt19937 rng(seed);
+    std::string s(n, ' ');
+    for (char& c : s) c = alphabet[rng() % alphabet.size()];
+    return s;
+}
+
+}  // namespace
+
+TEST_F(TextFileTest, ReadTranslationTable) {
+    struct { std::string in; std::vector<std::string> want; } cases[] = {
+        {"", {}},                                                // -1 at once
+        {"a\r\nb\r\n", {"a\n", "b\n"}},
+        {"a\nb", {"a\n", "b"}},                                  // last line without line end
+        {"a\rb\r\n", {"a\rb\n"}},                                // lone CR stays
+        {"a\r", {"a\r"}},                                        // CR as the last byte
+        {"\r\r\n\n", {"\r\n", "\n"}},
+        {"x\x1Ay\n\x1A", {"x\x1Ay\n", "\x1A"}},                  // 0x1A is no end of file
+        {std::string("a\0b\r\n\0", 6), {std::string("a\0b\n", 4), std::string("\0", 1)}},
+        {std::string(253, 'c') + "\r\n", {std::string(253, 'c') + "\n"}},
+        {std::string(254, 'c') + "\r\nz", {std::string(254, 'c'), "\n", "z"}},
+        {std::string(600, 'd') + "\n", {std::string(254, 'd'), std::string(254, 'd'), std::string(92, 'd') + "\n"}},
+        {std::string(253, 'e') + "\rf", {std::string(253, 'e') + "\r", "f"}},
+    };
+    for (auto& c : cases) EXPECT_EQ(lines(c.in, 255), c.want) << "input of " << c.in.size() << " bytes";
+}
+
+TEST_F(TextFileTest, CrLfSplitAcrossBufferFills) {
+    // Lines of assorted lengths before the CR LF so that it lands on every
+    // position around the ends of the first and second 64 KiB fills.
+    const long offsets[] = {65533, 65534, 65535, 65536, 65537, 131070, 131071, 131072, 131073, 196607};
+    for (long at : offsets)
+        for (int line : {10, 100, 253, 254, 1000}) {
+            std::string s;
+            while (static_cast<long>(s.size()) + line + 2 <= at) s += std::string(line, 'a') + "\r\n";
+            s += std::string(at - s.size(), 'b') + "\r\n" + "tail\r\n";
+            ASSERT_EQ(s[at], '\r');
+            ASSERT_EQ(lines(s, 255), model(s, 255)) << "CR at " << at << ", lines of " << line;
+        }
+}
+
+TEST_F(TextFileTest, RandomContentMatchesModel) {
+    // CRs, LFs, NULs and 0x1A sprinkled over 300 KB, read with various sizes.
+    std::string s = random_bytes(300000, 17, std::string("abc\r\r\n\n\x1A\0", 9) + std::string(40, 'z'));
+    for (int size : {2, 3, 255, 4096, 70000}) EXPECT_EQ(lines(s, size), model(s, size)) << "size " << size;
+    std::string dense = random_bytes(200000, 18, "\r\n");
+    EXPECT_EQ(lines(dense, 255), model(dense, 255));
+}
+
+TEST_F(TextFileTest, WriteTurnsEveryLfIntoCrLf) {
+    std::string s = random_bytes(300000, 23, std::string("ab\n\r\0\x1A", 6) + std::string(30, 'y'));
+    std::string longruns = std::string(65535, 'a') + "\n" + std::string(70000, '\n') + "x" + std::string(65534, 'q') + "\n";
+    for (const std::string* src : {&s, &longruns}) {
+        for (int chunk : {1, 7, 4096, 65535, 65536, 400000}) {
+            TextFile* f = tf_open_write(path("out.txt").c_str());
+            ASSERT_NE(f, nullptr);
+            for (size_t i = 0; i < src->size(); i += chunk) {
+                int n = static_cast<int>(std::min(src->size() - i, static_cast<size_t>(chunk)));
+                ASSERT_EQ(tf_write(f, src->data() + i, n), n);
+            }
+            EXPECT_EQ(tf_write(f, "", 0), 0);
+            EXPECT_EQ(tf_close(f, 1), 0);
+            ASSERT_TRUE(get("out.txt") == crlf(*src)) << "chunks of " << chunk << ", " << src->size() << " bytes";
+        }
+    }
+}
+
+TEST_F(TextFileTest, PrintfFormatsAndTranslates) {
+    TextFile* f = tf_open_write(path("p.txt").c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(tf_printf(f, "cn0 %.2f %.2f %.2f %d\n", 1.005, -0.004, 2.5, -3), 23);
+    EXPECT_EQ(tf_printf(f, "lc10 #%06x\n%s\n", 0x1234567, "a\nb"), 18);
+    EXPECT_EQ(tf_printf(f, "%s", ""), 0);
+    EXPECT_EQ(tf_close(f, 0), 0);
+    EXPECT_EQ(get("p.txt"), "cn0 1.00 -0.00 2.50 -3\r\nlc10 #1234567\r\na\r\nb\r\n");
+}
+
+TEST_F(TextFileTest, WriteErrorsOnDevFull) {
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    TextFile* f = tf_open_write("/dev/full");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(tf_write(f, "small\n", 6), 6);  // still in the buffer
+    EXPECT_EQ(tf_close(f, 1), -1);
+
+    f = tf_open_write("/dev/full");
+    ASSERT_NE(f, nullptr);
+    std::string big(200000, 'x');
+    int r = tf_write(f, big.data(), static_cast<int>(big.size()));
+    EXPECT_NE(tf_failed(f), 0);
+    EXPECT_EQ(r, -1);
+    EXPECT_EQ(tf_printf(f, "%d\n", 1), -1);
+    EXPECT_EQ(tf_close(f, 0), -1);
+}
+
+TEST_F(TextFileTest, OpenFailuresAndPoolSlotsComeBack) {
+    EXPECT_EQ(tf_open_read(path("missing.txt").c_str()), nullptr);
+    EXPECT_EQ(tf_open_write(path("no/such/dir.txt").c_str()), nullptr);
+    for (int round = 0; round < 100; round++) {
+        TextFile* open[4];
+        for (int i = 0; i < 4; i++) {
+            std::string name = path("f" + std::to_string(i));
+            if (i % 2 == 0) put("f" + std::to_string(i), "r\r\n");
+            open[i] = i % 2 ? tf_open_write(name.c_str()) : tf_open_read(name.c_str());
+            ASSERT_NE(open[i], nullptr) << "round " << round << " file " << i;
+        }
+        char buf[8];
+        ASSERT_EQ(tf_gets(open[0], buf, sizeof buf), 2);
+        ASSERT_EQ(tf_write(open[1], "w\n", 2), 2);
+        for (TextFile* f : open) ASSERT_EQ(tf_close(f, 0), 0);
+        ASSERT_EQ(get("f1"), "w\r\n");
+    }
+}
+
+TEST_F(TextFileTest, ReplaceSwapsInTheNewFile) {
+    put("new.tmp", "fresh");
+    put("target", "old contents");
+    EXPECT_EQ(os_replace(path("new.tmp").c_str(), path("target").c_str()), 0);
+    EXPECT_EQ(get("target"), "fresh");
+    EXPECT_FALSE(std::filesystem::exists(path("new.tmp")));
+    EXPECT_EQ(os_replace(path("new.tmp").c_str(), path("target").c_str()), -1);
+    EXPECT_EQ(get("target"), "fresh");
+}
+
+TEST_F(TextFileTest, FindCaseVariant) {
+    struct { std::vector<std::string> files; int ret; const char* want; } cases[] = {
+        {{}, 0, ""}, {{"JWC_TEMP.TXT"}, 0, ""}, {{"jwc_temp.txt"}, 1, "jwc_temp.txt"}, {{"Jwc_Temp.Txt"}, 1, "Jwc_Temp.Txt"},
+        {{"jWC_TEMP.TXT", "Jwc_Temp.Txt"}, 1, "Jwc_Temp.Txt"},
+        {{"Jwc_Temp.Txt", "jWC_TEMP.TXT", "JWC_TEMP.TXT"}, 1, "Jwc_Temp.Txt"},
+        {{"JWC_TEMP.TXT", "jwc_temp.txT"}, 1, "jwc_temp.txT"},
+        {{"Jwc_Temp.Txt", "JWC_TEMP.TXT", "jwc_temp.txt", "jwC_temp.txt"}, 1, "jwc_temp.txt"},
+        {{"jwc_temp.tx", "jwc_temp.txt.bak", "xjwc_temp.txt", "other.txt", "JWC_TEMP.TXT"}, 0, ""},
+    };
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    int k = 0;
+    for (auto& c : cases) {
+        std::string sub = "case" + std::to_string(k++);
+        std::filesystem::create_directory(path(sub));
+        for (auto& n : c.files) put(sub + "/" + n, "x");
+        ASSERT_EQ(chdir(path(sub).c_str()), 0);
+        char out[64] = "";
+        int r = os_find_case_variant("jwc_temp.txt", "JWC_TEMP.TXT", out);
+        ASSERT_EQ(chdir(cwd), 0);
+        EXPECT_EQ(r, c.ret) << sub;
+        if (c.ret) {
+            EXPECT_STREQ(out, c.want) << sub;
+        }
+    }
+}
