@@ -8,7 +8,9 @@
 
 // The runtime expands unquoted * and ? arguments into the matching file names
 // before main runs, as the host's console start-up does.
+extern "C" {
 int _dowildcard = -1;
+}
 
 static HANDLE h(OsFile f) { return reinterpret_cast<HANDLE>(f); }
 
@@ -54,7 +56,15 @@ int os_sync(OsFile f) {
 int os_close(OsFile f) { return CloseHandle(h(f)) ? 0 : -1; }
 
 int os_replace(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+    const DWORD how = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    // A rename that changes only the case of a name keeps the old spelling on
+    // some file systems; going through a name of our own gives the new one.
+    if (lstrcmpiA(from, to) == 0) {
+        const char* step = "JWC_TEMP.~CASE";
+        if (!MoveFileExA(from, step, how)) return -1;
+        return MoveFileExA(step, to, how) ? 0 : -1;
+    }
+    return MoveFileExA(from, to, how) ? 0 : -1;
 }
 
 // Names match regardless of case here, so the file system finds the exchange
