@@ -1,0 +1,73 @@
+// How a run ended, and whether the files it left in the working directory are
+// those the host expects for that ending.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace drafthost {
+
+inline const char* const kExchangeFile = "JWC_TEMP.TXT";
+inline const char* const kWorkingCopy = "JWC_TEMP.104";
+
+// The debug level the program was given: an argument whose first byte is
+// '-', '/' or '$' and whose second byte is 'T' or 't' sets it to its third
+// byte when that is a digit from 1 to 6, and to 0 otherwise; the last such
+// argument decides.
+int debug_level(const std::vector<std::string>& args);
+
+// How the name the drawing was put under relates to the exchange file's.
+enum class NameKind {
+    Exact,        // "JWC_TEMP.TXT"
+    CaseVariant,  // the same letters in another case, e.g. "jwc_temp.txt"
+    Other,        // a name the program does not look for
+};
+NameKind name_kind(const std::string& name);
+
+// Names that would be mistaken for the files of the hand-off itself.
+bool clashes_with_handoff(const std::string& name);
+
+struct ExitStatus {
+    bool signalled = false;
+    int code = 0;  // exit status 0..255, or the signal number
+    bool completed() const { return !signalled && code == 0; }
+    bool early() const { return !signalled && (code == 1 || code == 255); }
+};
+// "0 (completed)", "255 = -1 (ended early, input untouched)", ...
+std::string describe(const ExitStatus& s);
+
+// What the working directory holds after the run: every entry by name, with
+// the bytes of the regular files.
+struct DirEntry {
+    bool regular = true;
+    std::string bytes;
+};
+using DirState = std::map<std::string, DirEntry>;
+
+struct EndingCheck {
+    std::vector<std::string> problems;
+    std::vector<std::string> notes;
+    // The file whose lines are to be checked as records: the result the host
+    // reads, or a working copy left behind by an early ending.
+    std::optional<std::string> returned;
+    bool returned_is_result = false;
+};
+
+// Checks the files left against what the hand-off gives for the ending:
+//   completed, level 0:   JWC_TEMP.TXT the result, JWC_TEMP.104 gone;
+//   completed, level 1-6: JWC_TEMP.TXT the input unchanged, JWC_TEMP.104 the
+//                         result;
+//   status 1 or -1:       JWC_TEMP.TXT the input unchanged; JWC_TEMP.104 may
+//                         be left. A status -1 may also leave the drawing
+//                         under its own name with no JWC_TEMP.TXT, when that
+//                         name is not one the program finds (or, for a case
+//                         variant, not one it renamed).
+// A drawing put under a case variant of the name ends up as JWC_TEMP.TXT
+// whenever the run got past the renaming. Anything else in the directory that
+// the host did not put there is reported.
+EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name,
+                         const std::string& drawing, const DirState& after);
+
+}  // namespace drafthost

@@ -1,0 +1,227 @@
+#include "records.h"
+
+#include <cstdio>
+
+namespace drafthost {
+
+const std::string_view kOverLimitRecord(
+    "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=150000", 32);
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Walks a line from left to right, one expected piece at a time.
+class Scan {
+public:
+    explicit Scan(std::string_view s) : s_(s) {}
+
+    bool lit(std::string_view t) {
+        if (s_.substr(p_, t.size()) != t) return false;
+        p_ += t.size();
+        return true;
+    }
+    // A number as "%.Nf" prints it: optional minus, the integer part without
+    // leading zeros, a point and exactly N decimals; "nan" and "inf" (signed
+    // or not) stand in for values that are not finite.
+    bool fixed(int decimals) {
+        lit("-");
+        if (lit("nan") || lit("inf")) return true;
+        if (!integer_part()) return false;
+        if (!lit(".")) return false;
+        for (int i = 0; i < decimals; ++i)
+            if (!digit()) return false;
+        return !at_digit();
+    }
+    // "%d": optional minus, no leading zeros.
+    bool dec() {
+        lit("-");
+        return integer_part();
+    }
+    // "%x": lower-case hexadecimal without leading zeros.
+    bool hex() {
+        std::size_t start = p_;
+        while (p_ < s_.size() && (is_digit(s_[p_]) || (s_[p_] >= 'a' && s_[p_] <= 'f'))) ++p_;
+        if (p_ == start) return false;
+        return !(s_[start] == '0' && p_ - start > 1);
+    }
+    bool done() const { return p_ == s_.size(); }
+
+private:
+    bool at_digit() const { return p_ < s_.size() && is_digit(s_[p_]); }
+    bool digit() {
+        if (!at_digit()) return false;
+        ++p_;
+        return true;
+    }
+    bool integer_part() {
+        if (lit("0")) return !at_digit();
+        if (!digit()) return false;
+        while (digit()) {
+        }
+        return true;
+    }
+
+    std::string_view s_;
+    std::size_t p_ = 0;
+};
+
+bool fill_size(std::string_view line) {
+    Scan s(line);
+    return s.lit("cn0 ") && s.fixed(2) && s.lit(" ") && s.fixed(2) && s.lit(" ") && s.fixed(2) &&
+           s.lit(" ") && s.dec() && s.done();
+}
+
+bool restore_size(std::string_view line) {
+    Scan s(line);
+    return s.lit("cn0 ") && s.fixed(2) && s.lit(", ") && s.fixed(2) && s.lit(", ") &&
+           s.fixed(2) && s.lit(", ") && s.dec() && s.done();
+}
+
+bool restore_class(std::string_view line) {
+    Scan s(line);
+    return s.lit("cn") && s.dec() && s.done();
+}
+
+bool fill_text(std::string_view line) {
+    Scan s(line);
+    return s.lit("ch ") && s.fixed(10) && s.lit(" ") && s.fixed(10) && s.lit(" ") &&
+           s.fixed(10) && s.lit(" ") && s.fixed(10) && s.lit(" \"");
+}
+
+bool circle(std::string_view line) {
+    Scan s(line);
+    return s.lit("ci ") && s.fixed(12) && s.lit(" ") && s.fixed(12) && s.lit(" ") &&
+           s.fixed(12) && s.lit(" ") && s.done();
+}
+
+bool attribute(std::string_view line) {
+    Scan s(line);
+    if (s.lit("lg") || s.lit("ly")) return s.hex() && s.done();
+    if (s.lit("lt") || s.lit("lc") || s.lit("pn")) return s.dec() && s.done();
+    return false;
+}
+
+bool starts(std::string_view line, std::string_view prefix) {
+    return line.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+const char* kind_name(Kind k) {
+    switch (k) {
+    case Kind::Comment: return "comment";
+    case Kind::Bz: return "bz";
+    case Kind::EchoedCn: return "echoed cn";
+    case Kind::FillSize: return "text-size";
+    case Kind::FillText: return "text";
+    case Kind::RestoreSize: return "restored free size";
+    case Kind::RestoreClass: return "restored size class";
+    case Kind::Attribute: return "restored attribute";
+    case Kind::OverLimit: return "over-limit";
+    case Kind::Circle: return "circle";
+    case Kind::Unknown: break;
+    }
+    return "unknown";
+}
+
+Kind classify(std::string_view line) {
+    if (starts(line, "#")) return Kind::Comment;
+    if (starts(line, "bz")) return Kind::Bz;
+    if (starts(line, "cn")) {
+        if (fill_size(line)) return Kind::FillSize;
+        if (restore_size(line)) return Kind::RestoreSize;
+        if (restore_class(line)) return Kind::RestoreClass;
+        return Kind::EchoedCn;
+    }
+    if (fill_text(line)) return Kind::FillText;
+    if (line == kOverLimitRecord) return Kind::OverLimit;
+    if (circle(line)) return Kind::Circle;
+    if (attribute(line)) return Kind::Attribute;
+    return Kind::Unknown;
+}
+
+std::string quoted(std::string_view s) {
+    const std::size_t most = 120;
+    std::string out = "\"";
+    for (std::size_t i = 0; i < s.size() && i < most; ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        }
+    }
+    out += '"';
+    if (s.size() > most) out += "...";
+    return out;
+}
+
+RecordCheck check_records(std::string_view bytes) {
+    RecordCheck check;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        Line line;
+        bool cr_only = false;  // a last line cut between CR and LF
+        line.number = check.lines.size() + 1;
+        std::size_t lf = bytes.find('\n', pos);
+        std::string_view text;
+        if (lf == std::string_view::npos) {
+            text = bytes.substr(pos);
+            line.end = LineEnd::None;
+            pos = bytes.size();
+            if (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+                cr_only = true;
+            }
+        } else {
+            text = bytes.substr(pos, lf - pos);
+            if (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+                line.end = LineEnd::CrLf;
+            } else {
+                line.end = LineEnd::LfOnly;
+            }
+            pos = lf + 1;
+        }
+        line.text = std::string(text);
+        line.kind = classify(text);
+        check.count[static_cast<std::size_t>(line.kind)]++;
+
+        const std::string at = "line " + std::to_string(line.number) + ": ";
+        if (line.end == LineEnd::LfOnly)
+            check.problems.push_back(at + "ends in a bare line feed, not CR LF");
+        if (cr_only)
+            check.problems.push_back(at + "ends in a carriage return without a line feed");
+        if (line.kind == Kind::Unknown)
+            check.problems.push_back(at + "not a record the program writes: " + quoted(text));
+        if (line.kind == Kind::FillText &&
+            (check.lines.empty() || check.lines.back().kind != Kind::FillSize))
+            check.problems.push_back(at + "text record not directly after a text-size record");
+        check.lines.push_back(std::move(line));
+    }
+    return check;
+}
+
+std::string summary(const RecordCheck& c) {
+    auto n = [&](Kind k) { return c.count[static_cast<std::size_t>(k)]; };
+    std::string s = std::to_string(c.lines.size()) + " records: ";
+    s += std::to_string(n(Kind::Comment) + n(Kind::Bz) + n(Kind::EchoedCn)) + " echoed or comment (";
+    s += std::to_string(n(Kind::Comment)) + " #, " + std::to_string(n(Kind::Bz)) + " bz, " +
+         std::to_string(n(Kind::EchoedCn)) + " cn), ";
+    s += std::to_string(n(Kind::FillSize)) + " text-size, ";
+    s += std::to_string(n(Kind::FillText)) + " text, ";
+    s += std::to_string(n(Kind::RestoreSize) + n(Kind::RestoreClass) + n(Kind::Attribute)) +
+         " attribute-restoring, ";
+    s += std::to_string(n(Kind::Circle)) + " circle, ";
+    s += std::to_string(n(Kind::OverLimit)) + " over-limit, ";
+    s += std::to_string(n(Kind::Unknown)) + " unknown; fills written: " + std::to_string(c.fills());
+    return s;
+}
+
+}  // namespace drafthost
