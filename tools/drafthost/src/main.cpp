@@ -129,23 +129,26 @@ int main(int argc, char** argv) {
         std::cout << "summary: no records returned\n";
     }
 
+    bool picture_failed = false;
     if (!svg_path.empty()) {
         std::ofstream out(svg_path, std::ios::binary);
         out << make_svg(parse_drawing(s.drawing), placed_texts(records));
         out.close();
-        if (!out) {
+        if (out) {
+            std::cout << "picture: " << svg_path << "\n";
+        } else {
             std::cerr << "drafthost: cannot write " << svg_path << "\n";
-            return 2;
+            picture_failed = true;
         }
-        std::cout << "picture: " << svg_path << "\n";
     }
 
     for (const std::string& p : problems) std::cout << "problem: " << p << "\n";
-    if (problems.empty()) {
+    if (problems.empty())
         std::cout << "verdict: contract kept\n";
-        return 0;
-    }
-    std::cout << "verdict: contract broken (" << problems.size() << (problems.size() == 1 ? " problem" : " problems")
-              << ")\n";
-    return 3;
+    else
+        std::cout << "verdict: contract broken (" << problems.size()
+                  << (problems.size() == 1 ? " problem" : " problems") << ")\n";
+    std::cout.flush();
+    if (picture_failed) return 2;
+    return problems.empty() ? 0 : 3;
 }
