@@ -1,0 +1,153 @@
+// libFuzzer target: one whole run of the pass per input, in process.
+//
+// Input layout: the first byte gives the number of options (its value modulo
+// 5); each option is the bytes up to the next NUL (or the end of the input),
+// handed to the option scan as one argument, so only arguments led by '-',
+// '/' or '$' reach the option parser. Everything after the options is the
+// exchange file, byte for byte.
+//
+// Each iteration puts the run state back to its start values, writes the
+// exchange file into a directory of this process on /dev/shm (or TMPDIR), and
+// runs what the driver runs between its open and close steps: the counting
+// copy, the reader with every fill it triggers, the final fill, the debug
+// level 3 block and the restoring block; then both files are closed, so the
+// file pool starts each iteration empty.
+//
+// Besides the sanitizers, each iteration checks what must hold whatever the
+// input: both files close without an error, the fill string and the pattern
+// text stay terminated inside their buffers, every line feed of the output
+// reaches the file as CR LF, and the output ends with the restoring block as
+// the C library formats it.
+//
+// Debug levels are allowed. What the program prints on standard output and
+// through the C library's stderr ("illegal Option." and the like) goes to
+// /dev/null unless LINETEXT_FUZZ_STDOUT=1; libFuzzer and the sanitizers keep
+// their own handle on standard error.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "fill/fill.h"
+#include "input/reader.h"
+#include "output/records.h"
+#include "platform/os.h"
+#include "run/handoff.h"
+#include "run/state.h"
+
+namespace {
+
+std::string dir, in_name, out_name;
+FILE* report = stderr;
+
+[[noreturn]] void finding(const char* what) {
+    std::fprintf(report, "linetext fuzz: %s\n", what);
+    std::abort();
+}
+
+void write_file(const std::string& name, const uint8_t* p, size_t n) {
+    OsFile f = os_open_write(name.c_str());
+    if (f == OS_NO_FILE || os_write(f, p, static_cast<long>(n)) != static_cast<long>(n) || os_close(f) != 0)
+        finding("cannot write the input file");
+}
+
+std::string read_file(const std::string& name) {
+    std::string s;
+    OsFile f = os_open_read(name.c_str());
+    if (f == OS_NO_FILE) finding("cannot read the output back");
+    char buf[65536];
+    long n;
+    while ((n = os_read(f, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(n));
+    os_close(f);
+    return s;
+}
+
+bool ends_with(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* base = std::getenv("LINETEXT_FUZZ_DIR");
+    if (!base) base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
+    std::string tmpl = std::string(base) + "/linetext-fuzz-XXXXXX";
+    std::string buf = tmpl;
+    if (!mkdtemp(&buf[0])) finding("cannot make the work directory");
+    dir = buf;
+    in_name = dir + "/JWC_TEMP.TXT";
+    out_name = dir + "/JWC_TEMP.104";
+    const char* show = std::getenv("LINETEXT_FUZZ_STDOUT");
+    if (!(show && std::strcmp(show, "1") == 0)) {
+        if (!std::freopen("/dev/null", "w", stdout)) finding("cannot send standard output to /dev/null");
+        if (FILE* null = std::fopen("/dev/null", "w")) stderr = null;
+    }
+    std::atexit([] {
+        std::remove(in_name.c_str());
+        std::remove(out_name.c_str());
+        rmdir(dir.c_str());
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    reset_run_state();
+
+    // Options: argv[0] is the program name, then up to four arguments.
+    static char args[5][512];
+    static char* argv[6];
+    int argc = 1;
+    std::strcpy(args[0], "linetext");
+    argv[0] = args[0];
+    size_t pos = 0;
+    int options = size > 0 ? data[pos++] % 5 : 0;
+    for (int k = 0; k < options; k++) {
+        size_t n = 0;
+        while (pos < size && data[pos] != 0) {
+            if (n < sizeof args[0] - 1) args[argc][n++] = static_cast<char>(data[pos]);
+            pos++;
+        }
+        if (pos < size) pos++;  // the NUL
+        args[argc][n] = '\0';
+        argv[argc] = args[argc];
+        argc++;
+    }
+    argv[argc] = nullptr;
+    scan_options(argc, argv);
+
+    write_file(in_name, data + pos, size - pos);
+    unsigned jd_xmax = Tcopy(in_name.c_str(), out_name.c_str());
+    fpw = tf_open_write(out_name.c_str());
+    fp = tf_open_read(in_name.c_str());
+    if (!fpw || !fp) finding("cannot open the files of the pass");
+
+    JW_PATTERN(jd_xmax, LINE_LIMIT);
+    STR_LINE(jd_xmax);
+    closing_block(jd_xmax);
+    IniZokusei();
+
+    if (tf_close(fp, 0) != 0) finding("the exchange file reported a read error");
+    if (tf_close(fpw, 0) != 0) finding("the working copy reported a write error");
+    fp = fpw = nullptr;
+
+    if (ChS001[256] != '\0' || std::strlen(ChS001) > 256) finding("pattern text not terminated in its buffer");
+    if (std::strlen(ChSTR) > 252) finding("fill string longer than 252 bytes");
+
+    std::string out = read_file(out_name);
+    for (size_t k = 0; k < out.size(); k++)
+        if (out[k] == '\n' && (k == 0 || out[k - 1] != '\r')) finding("a line feed reached the file without its CR");
+
+    // The restoring block, formatted by the C library, must end the output.
+    char block[256];
+    std::snprintf(block, sizeof block, "lg%x\r\nly%x\r\nlt%d\r\nlc%d\r\n", static_cast<unsigned>(GROUPi),
+                  static_cast<unsigned>(LAYERi), TYPEi, COLORi);
+    std::string tail = block;
+    if (TENSi <= 9) {
+        std::snprintf(block, sizeof block, "pn%d\r\n", TENSi);
+        tail += block;
+    }
+    if (!ends_with(out, tail)) finding("the output does not end with the restoring block");
+    return 0;
+}
