@@ -2,6 +2,10 @@
 # Kills the program (SIGKILL) at random moments of runs on a large exchange
 # file and checks, after each kill, that "JWC_TEMP.TXT" holds byte for byte
 # either the host's input or the complete result: never a partial file.
+# Every other kill falls in the last part of the run, where the working copy
+# is flushed and takes the exchange file's place. At every fifth kill point
+# that left the input, the program is run again in the same directory, over
+# what the killed run left behind, and must hand back the complete result.
 #
 #   kill_test.sh PROGRAM [KILLS] [SEED]
 set -u
@@ -25,12 +29,18 @@ start=$(date +%s%N)
 took_us=$(( ($(date +%s%N) - start) / 1000 ))
 echo "reference run: $took_us us, result $(stat -c %s "$work/ref/JWC_TEMP.TXT") bytes"
 
-input_seen=0 result_seen=0 partial=0
+input_seen=0 result_seen=0 partial=0 rerun_bad=0
 for ((k = 0; k < kills; k++)); do
   d="$work/run$k"
   mkdir "$d" && cp "$work/input" "$d/JWC_TEMP.TXT"
-  # a moment anywhere in the run, a little past its usual end included
-  delay_us=$(( (RANDOM * 32768 + RANDOM) % (took_us + took_us / 10 + 1) ))
+  # a moment anywhere in the run, a little past its usual end included; or
+  # one in its last 30 percent
+  r=$((RANDOM * 32768 + RANDOM))
+  if ((k % 2 == 0)); then
+    delay_us=$((r % (took_us + took_us / 10 + 1)))
+  else
+    delay_us=$((took_us * 7 / 10 + r % (took_us * 4 / 10 + 1)))
+  fi
   (cd "$d" && exec "$prog" /ZAB) &
   pid=$!
   sleep "$(printf "%d.%06d" $((delay_us / 1000000)) $((delay_us % 1000000)))"
@@ -38,6 +48,10 @@ for ((k = 0; k < kills; k++)); do
   wait "$pid" 2>/dev/null
   if cmp -s "$d/JWC_TEMP.TXT" "$work/input"; then
     input_seen=$((input_seen + 1))
+    if ((input_seen % 5 == 1)) && { ! (cd "$d" && "$prog" /ZAB) || ! cmp -s "$d/JWC_TEMP.TXT" "$work/ref/JWC_TEMP.TXT" || [ -e "$d/JWC_TEMP.104" ]; }; then
+      rerun_bad=$((rerun_bad + 1))
+      echo "the run after a kill at ${delay_us} us did not hand back the complete result"
+    fi
   elif cmp -s "$d/JWC_TEMP.TXT" "$work/ref/JWC_TEMP.TXT"; then
     result_seen=$((result_seen + 1))
   else
@@ -46,5 +60,5 @@ for ((k = 0; k < kills; k++)); do
   fi
   rm -rf "$d"
 done
-echo "kill points: $kills, input intact: $input_seen, complete result: $result_seen, partial: $partial"
-[ "$partial" = 0 ]
+echo "kill points: $kills, input intact: $input_seen, complete result: $result_seen, partial: $partial, runs after a kill: $(( (input_seen + 4) / 5 )), failed: $rerun_bad"
+[ "$partial" = 0 ] && [ "$rerun_bad" = 0 ]

@@ -16,6 +16,9 @@
 #   setup    optional bash script run in the directory before the run, with
 #            EXPECT set to the folder of expected files, for what files cannot
 #            hold (large inputs, symbolic links, unreadable files)
+#   run_as   a numeric user id: the program runs as that user and its group
+#            (setpriv), for what root is never refused (a read-only
+#            directory, an unreadable file); such a case is posix_only
 #
 # RUN_PREFIX, when set, is put in front of the program (for example an
 # emulator); CONSOLE=skip leaves out the two console comparisons.
@@ -34,7 +37,15 @@ if [ -f "$case_dir/setup" ]; then
   (cd "$work/run" && EXPECT="$work/expect" bash "$case_dir/setup") || { echo "setup failed"; exit 1; }
 fi
 
-(cd "$work/run" && exec ${RUN_PREFIX:-} "$prog" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr")
+as=()
+if [ -f "$case_dir/run_as" ]; then
+  # a copy of the program that the user can reach, wherever the build is
+  id=$(cat "$case_dir/run_as")
+  cp "$prog" "$work/prog" && chmod 755 "$work" "$work/prog" && prog=$work/prog
+  as=(setpriv --reuid="$id" --regid="$id" --clear-groups)
+fi
+
+(cd "$work/run" && exec ${RUN_PREFIX:-} "${as[@]}" "$prog" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr")
 status=$?
 
 if [ "${BLESS:-}" = 1 ]; then
