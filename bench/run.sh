@@ -1,0 +1,123 @@
+#!/bin/bash
+# Benchmark of the main job against the I/O floor measured in the same run.
+#
+#   bash bench/run.sh [-r REPS] [-n "1000 10000 150000"] [-s "a b c"] [-w DIR]
+#
+# Builds linetext, benchgen and benchtime in Release (in $BUILD_DIR, default
+# /tmp/build-bench), then, for every shape (see bench/gen.cpp) and line count:
+#
+#   run    linetext /Z<pattern> /M5 /L1 /K1 at debug level 0 in a fresh
+#          directory holding only JWC_TEMP.TXT (copied in and synced
+#          beforehand, untimed); timed from fork to exit by benchtime, which
+#          also gives the peak resident memory (getrusage of the child).
+#   floor  what the job cannot avoid, on the same file system, in a fresh
+#          directory: "cp" of the input twice (the counting copy and the pass
+#          both read it; the copy writes it) and "cp" of the result once (its
+#          bytes written once): the sum of the three wall times.
+#   +sync  the floor plus "sync" of the copied result: the job makes its
+#          result durable (fsync) before it takes the host's file's place.
+#
+# Runs and floors are interleaved, REPS of each (default 7), and the table
+# gives medians. Times are wall times; MB is 10^6 bytes. Work files go under
+# DIR (default: a new directory in ${TMPDIR:-/tmp}) and are removed at the end.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-/tmp/build-bench}
+reps=7
+sizes="1000 10000 150000"
+shapes="a b c"
+work=""
+while getopts "r:n:s:w:" o; do
+  case $o in
+    r) reps=$OPTARG ;;
+    n) sizes=$OPTARG ;;
+    s) shapes=$OPTARG ;;
+    w) work=$OPTARG ;;
+    *) echo "usage: $0 [-r REPS] [-n SIZES] [-s SHAPES] [-w DIR]" >&2; exit 2 ;;
+  esac
+done
+
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLINETEXT_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target linetext benchgen benchtime >/dev/null
+prog=$build/linetext gen=$build/bench/benchgen timer=$build/bench/benchtime
+
+if [ -n "$work" ]; then mkdir -p "$work"; work=$(mktemp -d "$work/linetext-bench.XXXXXX")
+else work=$(mktemp -d "${TMPDIR:-/tmp}/linetext-bench.XXXXXX"); fi
+trap 'rm -rf "$work"' EXIT
+
+# The pattern: "テキスト" (text) in Shift-JIS and a hyphen.
+pattern=$'\x83\x65\x83\x4c\x83\x58\x83\x67-'
+args=("/Z$pattern" /M5 /L1 /K1)
+
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+maxof() { sort -n | tail -n 1; }
+fresh() { local d; d=$(mktemp -d "$work/d.XXXXXX"); echo "$d"; }
+
+# One timed command: prints "<us> <rss KiB>", fails on a non-zero status.
+timed() {
+  local r; r=$("$timer" "$@")
+  set -- $r
+  [ "$3" = 0 ] || { echo "command failed with status $3" >&2; exit 1; }
+  echo "$1 $2"
+}
+
+echo "machine: $(nproc) cores, $(uname -sr), $(df -T "$work" | awk 'NR == 2 {print $2}') at $work"
+echo "command: linetext /Z<pattern> /M5 /L1 /K1, the pattern being \"テキスト-\" in Shift-JIS; reps: $reps (medians)"
+echo
+printf '| %-5s | %6s | %8s | %8s | %9s | %7s | %8s | %8s | %9s | %7s | %10s | %7s |\n' \
+  shape lines "in MB" "out MB" "time ms" "in MB/s" "out MB/s" "peak KiB" "floor ms" ratio "+sync ms" ratio
+printf '|%s|\n' "-------|--------|----------|----------|-----------|---------|----------|----------|-----------|---------|------------|---------"
+summary=""
+for shape in $shapes; do
+  for n in $sizes; do
+    input=$work/in.$shape.$n
+    "$gen" "$shape" "$n" > "$input"
+    # An untimed run gives the result whose bytes the floor writes.
+    d=$(fresh); cp "$input" "$d/JWC_TEMP.TXT"
+    (cd "$d" && "$prog" "${args[@]}" >/dev/null)
+    result=$work/out.$shape.$n
+    mv "$d/JWC_TEMP.TXT" "$result"; rm -rf "$d"
+    sync "$input" "$result"
+    times=() rss=() floors=() syncs=()
+    for ((k = 0; k < reps; k++)); do
+      d=$(fresh); cp "$input" "$d/JWC_TEMP.TXT"; sync "$d/JWC_TEMP.TXT"
+      set -- $(timed -C "$d" -o /dev/null -- "$prog" "${args[@]}")
+      times+=("$1") rss+=("$2")
+      cmp -s "$d/JWC_TEMP.TXT" "$result" || { echo "run $k of $shape/$n gave a different result" >&2; exit 1; }
+      rm -rf "$d"
+
+      d=$(fresh)
+      set -- $(timed -- cp "$input" "$d/copy1"); f=$1
+      set -- $(timed -- cp "$input" "$d/copy2"); f=$((f + $1))
+      set -- $(timed -- cp "$result" "$d/result"); f=$((f + $1))
+      set -- $(timed -- sync "$d/result")
+      floors+=("$f") syncs+=("$((f + $1))")
+      rm -rf "$d"
+    done
+    t=$(printf '%s\n' "${times[@]}" | median)
+    fl=$(printf '%s\n' "${floors[@]}" | median)
+    fs=$(printf '%s\n' "${syncs[@]}" | median)
+    peak=$(printf '%s\n' "${rss[@]}" | maxof)
+    inb=$(stat -c %s "$input") outb=$(stat -c %s "$result")
+    awk -v s="$shape" -v n="$n" -v ib="$inb" -v ob="$outb" -v t="$t" -v p="$peak" -v fl="$fl" -v fs="$fs" 'BEGIN {
+      printf "| %-5s | %6d | %8.2f | %8.2f | %9.2f | %7.0f | %8.0f | %8d | %9.2f | %7.2f | %10.2f | %7.2f |\n",
+        s, n, ib / 1e6, ob / 1e6, t / 1e3, ib / t, ob / t, p, fl / 1e3, t / fl, fs / 1e3, t / fs }'
+    summary+="$shape $n $t $peak $fl $fs"$'\n'
+  done
+done
+
+# The three checks, from the figures above.
+echo
+printf '%s' "$summary" | awk '
+  { t[$1, $2] = $3; m[$1, $2] = $4; fl[$1, $2] = $5; fs[$1, $2] = $6; sh[$1] = 1; if ($2 > big) big = $2 }
+  END {
+    for (s in sh) {
+      if (!((s, 1000) in t) || !((s, 10000) in t) || !((s, 150000) in t)) continue
+      # Linear growth: the cost of a further line is the same from 1000 to
+      # 10000 lines as from 10000 to 150000 lines.
+      a = (t[s, 10000] - t[s, 1000]) / 9; b = (t[s, 150000] - t[s, 10000]) / 140
+      printf "shape %s: %.0f ns/line from 1000 to 10000, %.0f ns/line from 10000 to 150000 (ratio %.2f); ", s, a, b, b / a
+      printf "peak memory %d KiB at 1000 and %d KiB at 150000 lines (difference %d KiB); ", m[s, 1000], m[s, 150000], m[s, 150000] - m[s, 1000]
+      printf "at 150000 lines %.2f x floor, %.2f x floor with sync\n", t[s, 150000] / fl[s, 150000], t[s, 150000] / fs[s, 150000]
+    }
+  }' | sort
