@@ -1,6 +1,7 @@
 #include "fill/fill.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "fill/strgeo.h"
 #include "output/records.h"
@@ -21,31 +22,14 @@ static void entry_diagnostics() {
     if (isTest == 1) tf_printf(fpw, "#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", dMOJI_w, dMOJI_d, iMOJI_p, ChS001);
 }
 
-int STR_LINE(unsigned jd_xmax) {
-    (void)jd_xmax;
-    // The scale enters no computation; a layer group outside 0 to 15 has none.
-    SCALE = (GROUP >= 0 && GROUP <= 15) ? G_SCALE[GROUP] : 1.0;
-    const double W = dMOJI_w, D = dMOJI_d;
-    entry_diagnostics();
-
-    if (iPOINTcnt > 2) return 1;
-    if (iPOINT > 2) return 2;
-    const double x1 = PX[1], y1 = PY[1], x2 = PX[2], y2 = PY[2];
-    const double a = ptslope(x1, y1, x2, y2);
-    const int lenin = STRLEN(ChS001);
-    if (lenin == 0) return 0;
-    const double L = PTDIST(x1, y1, x2, y2);
-    if (isTest == 2) {
-        con_out("# ChS001(%s)  lenin(%d)  dlen(%.1f)\n", ChS001, lenin, L);
-        Kci(x1, y1, L);  // a circle through point 2, centred on point 1
-    }
-
-    // A single-byte character advances one pitch P, a two-byte character two;
-    // the total may overshoot L by the tolerance T. The remainder r is only
-    // ever reduced by subtraction, and the loop stops at the first character
-    // that does not fit or once the fill string holds more than 250 bytes.
-    // The fill string is not cleared: appended characters replace what the
-    // previous writer left in it.
+// A single-byte character advances one pitch P, a two-byte character two;
+// the total may overshoot L by the tolerance T. The remainder r is only ever
+// reduced by subtraction, and the loop stops at the first character that does
+// not fit or once the fill string holds more than 250 bytes. The fill string
+// is not cleared: appended characters replace what the previous writer left
+// in it. Returns the number of bytes appended.
+static int fill_loop(double W, double D, double L) {
+    const bool trace = isTest == 2;
     const double P = (W + D) * 0.5, T = D * 0.5;
     double r = L - P;
     int i = 0, j = 0;
@@ -69,11 +53,63 @@ int STR_LINE(unsigned jd_xmax) {
         i++;
         if (ChS001[i] == '\0') i = 0;
         r -= P;
-        if (isTest == 2) {
+        if (trace) {
             con_out("# ChSTR(%s)\n", ChSTR);
             tf_printf(fpw, "# ChSTR(%s) klen(%.2f)\n", ChSTR, r);
         }
     }
+    return j;
+}
+
+// What the loop lays depends on W, D, L and the pattern text alone, and a run
+// fills the same line again for every text record: the last fill is kept and
+// laid again when all four are the same. The trace of debug level 2 always
+// runs the loop.
+static struct {
+    bool valid;
+    double W, D, L;
+    char pattern[sizeof ChS001];
+    int n;  // bytes appended
+    char fill[sizeof ChSTR];
+} last;
+
+static void lay_fill(double W, double D, double L) {
+    if (isTest != 2 && last.valid && W == last.W && D == last.D && L == last.L &&
+        std::memcmp(ChS001, last.pattern, sizeof ChS001) == 0) {
+        // The appended bytes and their terminator; what lies behind stays.
+        if (last.n > 0) std::memcpy(ChSTR, last.fill, static_cast<size_t>(last.n) + 1);
+        return;
+    }
+    const int n = fill_loop(W, D, L);
+    last.valid = true;
+    last.W = W;
+    last.D = D;
+    last.L = L;
+    std::memcpy(last.pattern, ChS001, sizeof ChS001);
+    last.n = n;
+    if (n > 0) std::memcpy(last.fill, ChSTR, static_cast<size_t>(n) + 1);
+}
+
+int STR_LINE(unsigned jd_xmax) {
+    (void)jd_xmax;
+    // The scale enters no computation; a layer group outside 0 to 15 has none.
+    SCALE = (GROUP >= 0 && GROUP <= 15) ? G_SCALE[GROUP] : 1.0;
+    const double W = dMOJI_w, D = dMOJI_d;
+    entry_diagnostics();
+
+    if (iPOINTcnt > 2) return 1;
+    if (iPOINT > 2) return 2;
+    const double x1 = PX[1], y1 = PY[1], x2 = PX[2], y2 = PY[2];
+    const double a = ptslope(x1, y1, x2, y2);
+    const int lenin = STRLEN(ChS001);
+    if (lenin == 0) return 0;
+    const double L = PTDIST(x1, y1, x2, y2);
+    if (isTest == 2) {
+        con_out("# ChS001(%s)  lenin(%d)  dlen(%.1f)\n", ChS001, lenin, L);
+        Kci(x1, y1, L);  // a circle through point 2, centred on point 1
+    }
+
+    lay_fill(W, D, L);
 
     // The start point lies half a text height to the right of point 1, seen
     // towards point 2; the direction is the unnormalised vector 1 -> 2.

@@ -2,11 +2,6 @@
 
 #include <cmath>
 
-int SHIFTJIS(const char* s, int i) {
-    unsigned c = static_cast<unsigned char>(s[i]);
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 1 : 0;
-}
-
 int STRLEN(const char* s) {
     int n = 0;
     while (n < 257 && s[n] != '\0') n++;

@@ -3,7 +3,11 @@
 #pragma once
 
 // 1 if the byte at index i begins a two-byte character (0x81-0x9F, 0xE0-0xFC).
-int SHIFTJIS(const char* s, int i);
+// Inline: the fill asks it for every byte it lays.
+inline int SHIFTJIS(const char* s, int i) {
+    unsigned c = static_cast<unsigned char>(s[i]);
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 1 : 0;
+}
 // Bytes before the first zero byte, counting no further than 257.
 int STRLEN(const char* s);
 // Copies bytes until a zero byte, a line feed or a carriage return, at most
