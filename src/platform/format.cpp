@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -48,6 +49,76 @@ void field(Out& o, const char* sign, const char* body, int n, int width, bool le
     }
 }
 
+// 5^k and 10^k for the decimals that the fast path below handles.
+const std::uint64_t pow5[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125, 9765625, 48828125, 244140625};
+const std::uint64_t pow10[] = {1,         10,         100,         1000,         10000,         100000,      1000000,
+                               10000000,  100000000,  1000000000,  10000000000,  100000000000, 1000000000000};
+const int FAST_PREC_MAX = 12;
+
+// The digits of v (finite, not negative) with prec decimals, rounded from its
+// exact binary value to the nearest and ties to even, as printf rounds. Works
+// for prec up to FAST_PREC_MAX and v * 10^prec below 10^18, the coordinates
+// and sizes of a drawing, in plain 64-bit integer arithmetic; returns the
+// number of characters, or 0 for any other value, which std::to_chars takes.
+int fixed_digits(char* out, double v, int prec) {
+    if (prec > FAST_PREC_MAX || !(v < 1e18 / static_cast<double>(pow10[prec]))) return 0;
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52);  // the sign is 0
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    int e = -1074;  // v = m * 2^e
+    if (biased != 0) {
+        m |= std::uint64_t{1} << 52;
+        e = biased - 1075;
+    }
+    // N = v * 10^prec = m * 5^prec * 2^(e + prec), below 10^18 by the test
+    // above. m * 5^prec has up to 81 bits: hi and lo hold it.
+    const std::uint64_t q = pow5[prec];
+    const std::uint64_t p0 = (m & 0xFFFFFFFFu) * q, p1 = (m >> 32) * q;
+    std::uint64_t lo = p0 + (p1 << 32);
+    std::uint64_t hi = (p1 >> 32) + (lo < p0 ? 1 : 0);
+    const int t = e + prec;
+    std::uint64_t n;
+    if (t >= 0) {
+        n = lo << t;  // an integer already: hi is 0 and nothing is lost
+    } else if (-t >= 128) {
+        n = 0;  // below a quarter of the last decimal: rounds to 0
+    } else {
+        // n = X >> s; the bits shifted out decide the rounding against half
+        // of 2^s.
+        const int s = -t;
+        std::uint64_t rh, rl, hh, hl;  // remainder and half, 128 bits each
+        if (s < 64) {
+            n = (lo >> s) | (hi << (64 - s));
+            rh = 0;
+            rl = lo & ((std::uint64_t{1} << s) - 1);
+            hh = 0;
+            hl = std::uint64_t{1} << (s - 1);
+        } else {
+            n = s == 64 ? hi : hi >> (s - 64);
+            rh = s == 64 ? 0 : hi & ((std::uint64_t{1} << (s - 64)) - 1);
+            rl = lo;
+            hh = s == 64 ? 0 : std::uint64_t{1} << (s - 65);
+            hl = s == 64 ? std::uint64_t{1} << 63 : 0;
+        }
+        const bool above = rh > hh || (rh == hh && rl > hl);
+        const bool tie = rh == hh && rl == hl;
+        if (above || (tie && (n & 1))) n++;
+    }
+    const std::uint64_t whole = n / pow10[prec], frac = n % pow10[prec];
+    char* p = std::to_chars(out, out + 24, whole).ptr;
+    if (prec > 0) {
+        *p++ = '.';
+        std::uint64_t f = frac;
+        for (int k = prec - 1; k >= 0; k--) {
+            p[k] = static_cast<char>('0' + f % 10);
+            f /= 10;
+        }
+        p += prec;
+    }
+    return static_cast<int>(p - out);
+}
+
 void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
     // 309 integer digits at most, the point and the decimals
     char buf[400 + 64];
@@ -60,9 +131,12 @@ void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
         field(o, sign, "inf", 3, width, left, false);
         return;
     }
-    if (prec > 64) prec = 64;
-    auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, prec);
-    field(o, sign, buf, static_cast<int>(r.ptr - buf), width, left, zero);
+    int n = fixed_digits(buf, std::fabs(v), prec);
+    if (n == 0) {
+        if (prec > 64) prec = 64;
+        n = static_cast<int>(std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, prec).ptr - buf);
+    }
+    field(o, sign, buf, n, width, left, zero);
 }
 
 void conv_unsigned(Out& o, unsigned v, int base, const char* sign, int width, bool left, bool zero) {
