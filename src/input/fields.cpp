@@ -1,5 +1,6 @@
 #include "input/fields.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -72,6 +73,46 @@ const char* exponent(const char* s, char letter, long* value) {
     return q;
 }
 
+// The decimal mantissa from s to end (digits with at most one point) times
+// 10^exp10, when one IEEE operation gives it correctly rounded: at most 15
+// significant digits, so that they are an exact double, and a power of ten
+// from 10^-22 to 10^22, which is exact too. Such a product or quotient is
+// rounded once, as strtod rounds. The coordinates of a drawing are of this
+// kind; other numbers return false and go to std::from_chars. Where doubles
+// are evaluated in a wider format (x87), the single rounding is not certain
+// and every number goes to std::from_chars.
+bool fast_decimal(const char* s, const char* end, long exp10, double* out) {
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+    static const double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t w = 0;
+    long k = exp10;
+    int digits = 0;
+    bool after_point = false;
+    for (const char* q = s; q < end; q++) {
+        if (*q == '.') {
+            after_point = true;
+            continue;
+        }
+        if (after_point) k--;
+        if (w == 0 && *q == '0') continue;  // leading zeros are no digits
+        if (++digits > 15) return false;
+        w = w * 10 + static_cast<unsigned>(*q - '0');
+    }
+    if (w == 0) {
+        *out = 0.0;
+        return true;
+    }
+    if (k < -22 || k > 22) return false;
+    const double v = static_cast<double>(w);
+    *out = k < 0 ? v / pow10[-k] : v * pow10[k];
+    return true;
+#else
+    (void)s, (void)end, (void)exp10, (void)out;
+    return false;
+#endif
+}
+
 // strtod's reading of s (no leading space): returns the end, or s when
 // nothing converts.
 const char* read_double(const char* s, double* out) {
@@ -105,6 +146,10 @@ const char* read_double(const char* s, double* out) {
             mag = 0;
         }
         const char* e = exponent(m, hex ? 'p' : 'e', &exp);
+        if (!hex && fast_decimal(digits, m, exp, &v)) {
+            *out = neg ? -v : v;
+            return e;
+        }
         auto r = std::from_chars(digits, e, v, hex ? std::chars_format::hex : std::chars_format::general);
         if (r.ec == std::errc::result_out_of_range) {
             bool huge = hex ? mag * 4 + exp > 0 : mag + exp > 0;
