@@ -69,8 +69,10 @@ int tf_gets(TextFile* f, char* out, int size) {
         const char* p = f->buf + f->pos;
         int avail = f->len - f->pos;
         if (avail > max - n) avail = max - n;
-        int k = 0;
-        while (k < avail && p[k] != '\n' && p[k] != '\r') k++;
+        const void* lf = std::memchr(p, '\n', static_cast<size_t>(avail));
+        int k = lf ? static_cast<int>(static_cast<const char*>(lf) - p) : avail;
+        const void* cr = std::memchr(p, '\r', static_cast<size_t>(k));
+        if (cr) k = static_cast<int>(static_cast<const char*>(cr) - p);
         std::memcpy(out + n, p, static_cast<size_t>(k));
         n += k;
         f->pos += k;
@@ -128,13 +130,26 @@ int tf_write(TextFile* f, const char* s, int n) {
     return f->failed ? -1 : n;
 }
 
+// Formats straight into the buffer, then gives each line feed its CR in
+// place, from the back.
 int tf_printf(TextFile* f, const char* fmt, ...) {
-    char line[FMT_LINE_MAX];
+    // Room for the longest line with a CR before every byte of it.
+    if (f->len > BUF_SIZE - 2 * FMT_LINE_MAX) flush(f);
+    char* d = f->buf + f->len;
     va_list ap;
     va_start(ap, fmt);
-    int n = fmt_vformat(line, sizeof line, fmt, ap);
+    int n = fmt_vformat(d, FMT_LINE_MAX, fmt, ap);
     va_end(ap);
-    return tf_write(f, line, n);
+    int lfs = 0;
+    for (const char* q = d; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(d + n - q))));
+         q++)
+        lfs++;
+    for (int i = n - 1, o = n + lfs - 1; o > i; i--) {
+        d[o--] = d[i];
+        if (d[i] == '\n') d[o--] = '\r';
+    }
+    f->len += n + lfs;
+    return f->failed ? -1 : n;
 }
 
 int tf_failed(TextFile* f) { return f->failed; }
