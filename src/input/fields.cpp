@@ -73,43 +73,51 @@ const char* exponent(const char* s, char letter, long* value) {
     return q;
 }
 
-// The decimal mantissa from s to end (digits with at most one point) times
-// 10^exp10, when one IEEE operation gives it correctly rounded: at most 15
+// A decimal number at s (digits with at most one point, an exponent), read in
+// one pass when one IEEE operation gives it correctly rounded: at most 15
 // significant digits, so that they are an exact double, and a power of ten
-// from 10^-22 to 10^22, which is exact too. Such a product or quotient is
+// from 10^-22 to 10^22, which is exact too; the product or quotient is then
 // rounded once, as strtod rounds. The coordinates of a drawing are of this
-// kind; other numbers return false and go to std::from_chars. Where doubles
-// are evaluated in a wider format (x87), the single rounding is not certain
-// and every number goes to std::from_chars.
-bool fast_decimal(const char* s, const char* end, long exp10, double* out) {
+// kind. Returns the end of the number, or nullptr for any other text
+// (hexadecimal numbers included), which the general path reads. Where doubles are evaluated in a wider format
+// (x87) the single rounding is not certain, and nothing is read here.
+const char* fast_decimal(const char* s, double* out) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
     static const double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (s[0] == '0' && lower(s[1]) == 'x') return nullptr;  // hexadecimal
     std::uint64_t w = 0;
-    long k = exp10;
+    long k = 0;
     int digits = 0;
-    bool after_point = false;
-    for (const char* q = s; q < end; q++) {
-        if (*q == '.') {
+    bool seen_digit = false, after_point = false;
+    const char* q = s;
+    for (;; q++) {
+        if (*q == '.' && !after_point) {
             after_point = true;
             continue;
         }
+        if (!is_digit(*q)) break;
+        seen_digit = true;
         if (after_point) k--;
         if (w == 0 && *q == '0') continue;  // leading zeros are no digits
-        if (++digits > 15) return false;
+        if (++digits > 15) return nullptr;
         w = w * 10 + static_cast<unsigned>(*q - '0');
     }
+    if (!seen_digit) return nullptr;
+    long exp = 0;
+    q = exponent(q, 'e', &exp);
+    k += exp;
     if (w == 0) {
         *out = 0.0;
-        return true;
+        return q;
     }
-    if (k < -22 || k > 22) return false;
+    if (k < -22 || k > 22) return nullptr;
     const double v = static_cast<double>(w);
     *out = k < 0 ? v / pow10[-k] : v * pow10[k];
-    return true;
+    return q;
 #else
-    (void)s, (void)end, (void)exp10, (void)out;
-    return false;
+    (void)s, (void)out;
+    return nullptr;
 #endif
 }
 
@@ -132,6 +140,8 @@ const char* read_double(const char* s, double* out) {
             while (is_digit(*r) || (lower(*r) >= 'a' && lower(*r) <= 'z') || *r == '_') r++;
             if (*r == ')') q = r + 1;
         }
+    } else if (const char* end = fast_decimal(q, &v)) {
+        q = end;
     } else {
         bool hex = q[0] == '0' && lower(q[1]) == 'x';
         long mag = 0, exp = 0;
@@ -146,10 +156,6 @@ const char* read_double(const char* s, double* out) {
             mag = 0;
         }
         const char* e = exponent(m, hex ? 'p' : 'e', &exp);
-        if (!hex && fast_decimal(digits, m, exp, &v)) {
-            *out = neg ? -v : v;
-            return e;
-        }
         auto r = std::from_chars(digits, e, v, hex ? std::chars_format::hex : std::chars_format::general);
         if (r.ec == std::errc::result_out_of_range) {
             bool huge = hex ? mag * 4 + exp > 0 : mag + exp > 0;
