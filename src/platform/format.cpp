@@ -49,10 +49,10 @@ void field(Out& o, const char* sign, const char* body, int n, int width, bool le
     }
 }
 
-// 5^k and 10^k for the decimals that the fast path below handles.
+// 5^k for the decimals that the fast path below handles, and the bound
+// 10^(18 - k) below which v * 10^k stays under 10^18.
 const std::uint64_t pow5[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125, 9765625, 48828125, 244140625};
-const std::uint64_t pow10[] = {1,         10,         100,         1000,         10000,         100000,      1000000,
-                               10000000,  100000000,  1000000000,  10000000000,  100000000000, 1000000000000};
+const double bound[] = {1e18, 1e17, 1e16, 1e15, 1e14, 1e13, 1e12, 1e11, 1e10, 1e9, 1e8, 1e7, 1e6};
 const int FAST_PREC_MAX = 12;
 
 // The digits of v (finite, not negative) with prec decimals, rounded from its
@@ -61,7 +61,7 @@ const int FAST_PREC_MAX = 12;
 // and sizes of a drawing, in plain 64-bit integer arithmetic; returns the
 // number of characters, or 0 for any other value, which std::to_chars takes.
 int fixed_digits(char* out, double v, int prec) {
-    if (prec > FAST_PREC_MAX || !(v < 1e18 / static_cast<double>(pow10[prec]))) return 0;
+    if (prec > FAST_PREC_MAX || !(v < bound[prec])) return 0;
     std::uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     const int biased = static_cast<int>(bits >> 52);  // the sign is 0
@@ -82,7 +82,7 @@ int fixed_digits(char* out, double v, int prec) {
     if (t >= 0) {
         n = lo << t;  // an integer already: hi is 0 and nothing is lost
     } else if (-t >= 128) {
-        n = 0;  // below a quarter of the last decimal: rounds to 0
+        n = 0;  // far below half a unit of the last decimal: rounds to 0
     } else {
         // n = X >> s; the bits shifted out decide the rounding against half
         // of 2^s.
@@ -105,16 +105,25 @@ int fixed_digits(char* out, double v, int prec) {
         const bool tie = rh == hh && rl == hl;
         if (above || (tie && (n & 1))) n++;
     }
-    const std::uint64_t whole = n / pow10[prec], frac = n % pow10[prec];
-    char* p = std::to_chars(out, out + 24, whole).ptr;
+    // The digits of n with the point before the last prec of them.
+    char d[24];
+    const int len = static_cast<int>(std::to_chars(d, d + sizeof d, n).ptr - d);
+    char* p = out;
+    if (len > prec) {
+        std::memcpy(p, d, static_cast<size_t>(len - prec));
+        p += len - prec;
+    } else {
+        *p++ = '0';
+    }
     if (prec > 0) {
         *p++ = '.';
-        std::uint64_t f = frac;
-        for (int k = prec - 1; k >= 0; k--) {
-            p[k] = static_cast<char>('0' + f % 10);
-            f /= 10;
+        const int tail = len < prec ? len : prec;
+        if (tail < prec) {
+            std::memset(p, '0', static_cast<size_t>(prec - tail));
+            p += prec - tail;
         }
-        p += prec;
+        std::memcpy(p, d + len - tail, static_cast<size_t>(tail));
+        p += tail;
     }
     return static_cast<int>(p - out);
 }
