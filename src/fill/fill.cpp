@@ -90,6 +90,22 @@ static void lay_fill(double W, double D, double L) {
     if (n > 0) std::memcpy(last.fill, ChSTR, static_cast<size_t>(n) + 1);
 }
 
+// The sine and cosine of the direction, kept for the same reason; the angle
+// is compared bit for bit, since the sign of a zero angle shows in the start
+// point.
+static void sin_cos(double a, double* s, double* c) {
+    static bool valid;
+    static double last_a, last_s, last_c;
+    if (!valid || std::memcmp(&a, &last_a, sizeof a) != 0) {
+        valid = true;
+        last_a = a;
+        last_s = std::sin(a);
+        last_c = std::cos(a);
+    }
+    *s = last_s;
+    *c = last_c;
+}
+
 int STR_LINE(unsigned jd_xmax) {
     (void)jd_xmax;
     // The scale enters no computation; a layer group outside 0 to 15 has none.
@@ -113,7 +129,9 @@ int STR_LINE(unsigned jd_xmax) {
 
     // The start point lies half a text height to the right of point 1, seen
     // towards point 2; the direction is the unnormalised vector 1 -> 2.
-    const double dx = x2 - x1, dy = y2 - y1, s = std::sin(a), c = std::cos(a);
+    const double dx = x2 - x1, dy = y2 - y1;
+    double s, c;
+    sin_cos(a, &s, &c);
     tf_printf(fpw, "cn0 %.2f %.2f %.2f %d\n", W, W, D, iMOJI_p);
     tf_printf(fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", x1 + W * s * 0.5, y1 - c * W * 0.5, dx, dy, ChSTR);
     return 0;
