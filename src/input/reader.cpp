@@ -232,20 +232,26 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
 }
 
 int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
-    char buf[255];  // the read as it came, for the echo
-    char rec[255];  // the same up to its first NUL, for selection and fields
     // Zero bytes behind the record, so that nothing of an earlier, longer
-    // record shows through when a short one is looked at: rec is all zero
-    // behind the last record's length, so only that much needs clearing.
-    std::memset(rec, 0, sizeof rec);
+    // record shows through when a short one is looked at. buf, the read as it
+    // came (for the echo), is kept all zero behind the read: only what the
+    // last, longer read left there needs clearing. A read that holds a NUL
+    // byte is looked at up to that byte, in a copy of its own.
+    char buf[255] = {};
+    char cut[255];
     int last = 0;
     for (unsigned jd_x = 0; jd_x != jd_limit; jd_x++) {
         int n = tf_gets(fp, buf, sizeof buf);
         if (n < 0) break;
+        if (last > n) std::memset(buf + n, 0, static_cast<size_t>(last - n));
+        last = n;
+        const char* rec = buf;
         int len = static_cast<int>(std::strlen(buf));
-        std::memcpy(rec, buf, static_cast<size_t>(len));
-        if (last > len) std::memset(rec + len, 0, static_cast<size_t>(last - len));
-        last = len;
+        if (len < n) {
+            std::memcpy(cut, buf, static_cast<size_t>(len));
+            std::memset(cut + len, 0, sizeof cut - static_cast<size_t>(len));
+            rec = cut;
+        }
         if (isTest == 5) {
             con_out("## ---- JW_PATTERN()  jwc_temp.txt processing --------\n");
             con_out("##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, jd_limit);
