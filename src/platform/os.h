@@ -15,6 +15,10 @@ OsFile os_open_write(const char* name);  // created, or emptied
 long os_read(OsFile f, void* buf, long n);
 long os_write(OsFile f, const void* buf, long n);
 int os_sync(OsFile f);   // 0, or -1 when the data could not be made durable
+// Starts writing bytes offset to offset + n of the file to the disk and does
+// not wait for them: a later os_sync then has less to wait for. Only a hint;
+// where the OS has no such call it does nothing.
+void os_write_behind(OsFile f, long long offset, long long n);
 int os_close(OsFile f);  // 0, or -1
 
 // Moves `from` to `to` in one step, replacing `to` if it exists: at every

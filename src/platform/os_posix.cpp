@@ -53,6 +53,14 @@ int os_sync(OsFile f) {
     return (errno == EINVAL || errno == EROFS || errno == ENOTSUP) ? 0 : -1;
 }
 
+void os_write_behind(OsFile f, long long offset, long long n) {
+#ifdef __linux__
+    sync_file_range(static_cast<int>(f), offset, n, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)f, (void)offset, (void)n;
+#endif
+}
+
 int os_close(OsFile f) {
     return close(static_cast<int>(f)) == 0 || errno == EINTR ? 0 : -1;
 }

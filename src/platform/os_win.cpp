@@ -53,6 +53,8 @@ int os_sync(OsFile f) {
     return (e == ERROR_INVALID_HANDLE || e == ERROR_INVALID_FUNCTION) ? 0 : -1;
 }
 
+void os_write_behind(OsFile, long long, long long) {}
+
 int os_close(OsFile f) { return CloseHandle(h(f)) ? 0 : -1; }
 
 int os_replace(const char* from, const char* to) {

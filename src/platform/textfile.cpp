@@ -13,6 +13,8 @@ struct TextFile {
     int failed;
     int pos, len;  // reading: next byte and end of the bytes held
     int eof;       // reading: the OS reported end of file or an error
+    int behind;    // writing: bytes go to the disk as they are flushed
+    long long flushed, started;  // writing: bytes flushed, bytes handed to the disk
     char buf[BUF_SIZE];
 };
 
@@ -32,6 +34,8 @@ static TextFile* take(OsFile os, int writing) {
         f->failed = 0;
         f->pos = f->len = 0;
         f->eof = 0;
+        f->behind = 0;
+        f->flushed = f->started = 0;
         return f;
     }
     os_close(os);
@@ -99,9 +103,32 @@ int tf_gets(TextFile* f, char* out, int size) {
 
 // Writing ---------------------------------------------------------------
 
+// Bytes handed to the disk at a time when writing behind.
+enum { BEHIND_STEP = 1 << 20 };
+
 static void flush(TextFile* f) {
     if (f->len > 0 && !f->failed && os_write(f->os, f->buf, f->len) != f->len) f->failed = 1;
+    f->flushed += f->len;
     f->len = 0;
+    if (f->behind && f->flushed - f->started >= BEHIND_STEP) {
+        os_write_behind(f->os, f->started, f->flushed - f->started);
+        f->started = f->flushed;
+    }
+}
+
+void tf_write_behind(TextFile* f) { f->behind = 1; }
+
+// Bytes that hold no line feed, into the buffer as they are.
+static void put_raw(TextFile* f, const char* s, long n) {
+    while (n > 0) {
+        if (f->len == BUF_SIZE) flush(f);
+        long k = BUF_SIZE - f->len;
+        if (k > n) k = n;
+        std::memcpy(f->buf + f->len, s, static_cast<size_t>(k));
+        f->len += static_cast<int>(k);
+        s += k;
+        n -= k;
+    }
 }
 
 int tf_write(TextFile* f, const char* s, int n) {
@@ -150,6 +177,86 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
     }
     f->len += n + lfs;
     return f->failed ? -1 : n;
+}
+
+// Copying ---------------------------------------------------------------
+
+// A read never runs past a line feed, so a line that lies whole in the buffer
+// takes ceil(T / max) reads, T being its length as read (CR LF counted as one
+// byte, a lone CR as one). Its bytes arrive unchanged except that a lone LF
+// gains its CR. Such lines are counted and copied in runs; a line that runs
+// past the buffer, or whose reads would pass the limit, goes read by read
+// exactly as tf_gets takes it.
+unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
+    const int max = size - 1;
+    unsigned count = 0;
+    int taken = 0;  // bytes of the read in progress
+    while (count < limit) {
+        if (in->pos == in->len && !refill(in)) break;
+        if (taken == 0) {
+            const char* start = in->buf + in->pos;  // bytes not yet copied
+            const char* p = start;                  // start of the next line
+            const char* end = in->buf + in->len;
+            while (count < limit) {
+                const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+                if (!lf) break;
+                const bool crlf = lf > p && lf[-1] == '\r';
+                const unsigned long length = static_cast<unsigned long>(lf - p) + (crlf ? 0 : 1);
+                const unsigned long reads = (length + max - 1) / max;
+                if (reads > limit - count) break;
+                if (!crlf) {
+                    put_raw(out, start, lf - start);
+                    put_raw(out, "\r\n", 2);
+                    start = lf + 1;
+                }
+                count += static_cast<unsigned>(reads);
+                p = lf + 1;
+            }
+            put_raw(out, start, p - start);
+            in->pos = static_cast<int>(p - in->buf);
+            if (count == limit) break;
+            if (in->pos == in->len) continue;
+        }
+        // One step of a read, as tf_gets makes it: plain bytes up to the next
+        // CR or LF, as many as the read still takes.
+        const char* p = in->buf + in->pos;
+        int k = in->len - in->pos;
+        if (k > max - taken) k = max - taken;
+        const void* lf = std::memchr(p, '\n', static_cast<size_t>(k));
+        int run = lf ? static_cast<int>(static_cast<const char*>(lf) - p) : k;
+        const void* cr = std::memchr(p, '\r', static_cast<size_t>(run));
+        if (cr) run = static_cast<int>(static_cast<const char*>(cr) - p);
+        put_raw(out, p, run);
+        in->pos += run;
+        taken += run;
+        if (run < k) {
+            if (in->buf[in->pos] == '\n') {
+                put_raw(out, "\r\n", 2);
+                in->pos++;
+                count++;
+                taken = 0;
+                continue;
+            }
+            // CR: one LF after it makes the pair a single line end.
+            if (in->pos + 1 == in->len) refill(in);
+            if (in->pos + 1 < in->len && in->buf[in->pos + 1] == '\n') {
+                put_raw(out, "\r\n", 2);
+                in->pos += 2;
+                count++;
+                taken = 0;
+                continue;
+            }
+            put_raw(out, "\r", 1);
+            in->pos++;
+            taken++;
+        }
+        if (taken == max) {
+            count++;
+            taken = 0;
+        }
+    }
+    if (taken > 0) count++;  // the last line, cut short by the end of the file
+    return count;
 }
 
 int tf_failed(TextFile* f) { return f->failed; }

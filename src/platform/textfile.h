@@ -11,6 +11,11 @@ struct TextFile;
 TextFile* tf_open_read(const char* name);   // nullptr when it cannot be opened
 TextFile* tf_open_write(const char* name);  // created or emptied; nullptr on failure
 
+// For a file that will be synced when it is closed: its bytes are handed to
+// the disk as they are flushed, a megabyte at a time, so that the sync finds
+// little left to wait for.
+void tf_write_behind(TextFile* f);
+
 // Reads one line: up to and including its line feed, at most size - 1 bytes,
 // NUL-terminated. Returns the number of bytes read (the line may hold NUL
 // bytes of its own), or -1 at end of file or on a read error (which
@@ -23,6 +28,11 @@ int tf_write(TextFile* f, const char* s, int n);
 // One formatted print (format.h's conversions). Returns the number of bytes
 // formatted, or -1 once the file has seen a write error.
 int tf_printf(TextFile* f, const char* fmt, ...);
+
+// Copies lines from in to out as a loop of tf_gets with a buffer of size bytes
+// and tf_write of each line would, until limit lines are copied or the input
+// ends, and returns the number of lines copied. The bytes go over in runs.
+unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size);
 
 // Nonzero once any read, write, flush or sync of this file has failed.
 int tf_failed(TextFile* f);

@@ -30,15 +30,10 @@ unsigned Tcopy(const char* source, const char* destination) {
         con_err("Cannot open file: %s \n", destination);
         os_exit(-1);
     }
-    // The test comes before the read: line LINE_LIMIT + 1 is still copied and
-    // counted, which is how a file that is too long is told apart.
-    char line[255];
-    unsigned count = 0;
-    int n;
-    while (count <= LINE_LIMIT && (n = tf_gets(in, line, sizeof line)) >= 0) {
-        count++;
-        tf_write(out, line, n);
-    }
+    // Lines as the reader takes them, with a 255-byte buffer. Line
+    // LINE_LIMIT + 1 is still copied and counted, which is how a file that is
+    // too long is told apart.
+    unsigned count = tf_copy_lines(in, out, LINE_LIMIT + 1, 255);
     // This copy only counts; its bytes are replaced by the output of the run.
     tf_close(out, 0);
     // A file that could not be read to its end must not pass for a shorter one.
@@ -60,6 +55,7 @@ void open_output() {
         con_err("Cannot open file: " WORKING_COPY " \n");
         os_exit(1);
     }
+    if (isTest == 0) tf_write_behind(fpw);  // synced before the hand-back
 }
 
 // The record says, in Shift-JIS, that the number of elements is over the
