@@ -121,6 +121,41 @@ TEST(Fill, StatusesAndWhatTheyWrite) {
     EXPECT_EQ(written([] { EXPECT_EQ(STR_LINE(0), 0); }), "");
 }
 
+TEST(Fill, ALaidFillIsLaidAgainOnlyForTheSameInputs) {
+    // One input changed at a time: each call lays what a first call with
+    // those inputs lays, over a stale fill string.
+    struct Step {
+        const char* pattern;
+        double length, w, d;
+        const char* want;
+    } steps[] = {
+        {"AB", 20, 5, 1, "ABABAB"},  {"AB", 20, 5, 1, "ABABAB"},   {"BA", 20, 5, 1, "BABABA"},
+        {"BA", 14, 5, 1, "BABA"},    {"BA", 14, 3, 1, "BABABAB"},  {"BA", 14, 3, 2, "BABABA"},
+        {"BA", 14, 3, 2, "BABABA"},  {"AB", 14, 3, 2, "ABABAB"},
+    };
+    for (const Step& s : steps) {
+        line_state(s.pattern, s.length);
+        dMOJI_w = s.w, dMOJI_d = s.d;
+        std::strcpy(ChSTR, "stale text, longer than any fill here");
+        EXPECT_EQ(text_of(written([] { STR_LINE(0); })), s.want) << s.pattern << " " << s.length << " " << s.w << " " << s.d;
+    }
+    // Nothing fits: the fill string carries what it held, also the second time.
+    for (const char* held : {"previous", "other"}) {
+        line_state("AB", 2);
+        std::strcpy(ChSTR, held);
+        EXPECT_EQ(text_of(written([] { STR_LINE(0); })), held);
+    }
+    // The trace runs for every character, also right after the same fill.
+    line_state("AB", 20);
+    written([] { STR_LINE(0); });
+    isTest = 2;
+    std::string out = written([] { STR_LINE(0); });
+    isTest = 0;
+    int traced = 0;
+    for (size_t at = 0; (at = out.find("# ChSTR(", at)) != std::string::npos; at++) traced++;
+    EXPECT_EQ(traced, 6);
+}
+
 TEST(Fill, ChrProStartsFromTheRecordText) {
     line_state("AB", 2);  // nothing fits: the record's text is carried
     std::strcpy(ChSTR, "stale text");

@@ -1,0 +1,91 @@
+// tf_copy_lines, the counting copy, against what it stands for: a loop of
+// tf_gets with a 255-byte buffer and tf_write of each line, on real files.
+// The count decides whether a file is refused, so it must agree read for
+// read: long lines, CR LF pairs at the 254-byte edge and across buffer
+// fills, lone CRs and LFs, NUL bytes, and a limit reached inside a line.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "platform/textfile.h"
+
+namespace {
+
+class CopyLines : public ::testing::Test {
+protected:
+    std::string dir;
+    void SetUp() override {
+        char tmpl[] = "/tmp/linetext-copy-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string path(const char* name) const { return dir + "/" + name; }
+    std::string get(const char* name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // Copies "in" both ways and compares the counts and the copies.
+    void expect_same(const std::string& bytes, unsigned limit) {
+        std::ofstream(path("in"), std::ios::binary) << bytes;
+        TextFile* in = tf_open_read(path("in").c_str());
+        TextFile* out = tf_open_write(path("by_line").c_str());
+        ASSERT_TRUE(in && out);
+        char line[255];
+        unsigned want = 0;
+        int n;
+        while (want < limit && (n = tf_gets(in, line, sizeof line)) >= 0) {
+            want++;
+            tf_write(out, line, n);
+        }
+        tf_close(out, 0);
+        tf_close(in, 0);
+        in = tf_open_read(path("in").c_str());
+        out = tf_open_write(path("in_runs").c_str());
+        ASSERT_TRUE(in && out);
+        unsigned got = tf_copy_lines(in, out, limit, 255);
+        tf_close(out, 0);
+        tf_close(in, 0);
+        ASSERT_EQ(got, want) << "limit " << limit << ", " << bytes.size() << " bytes";
+        ASSERT_TRUE(get("in_runs") == get("by_line")) << "limit " << limit << ", " << bytes.size() << " bytes";
+    }
+};
+
+TEST_F(CopyLines, EdgesOfOneRead) {
+    const std::string x253(253, 'x'), x254(254, 'x'), x508(508, 'x');
+    const char* const cases[] = {"", "a", "\n", "\r", "\r\n", "\n\n\r\r\n", "a\rb\r\n", "a\r\r\n", "\r\r"};
+    for (const char* c : cases) expect_same(c, 150001);
+    for (const std::string& s : {x253, x254, x508})
+        for (const char* end : {"", "\n", "\r", "\r\n", "\r\r\n"}) expect_same(s + end + "next\r\n", 150001);
+    expect_same(x253 + "\r" + "y\r\n", 150001);     // a lone CR as the 254th byte
+    expect_same(std::string("a\0b\r\n", 5), 150001);  // NUL bytes are bytes
+}
+
+TEST_F(CopyLines, AcrossBufferFillsAndLimits) {
+    // Files over several 64 KiB fills, with lines longer than a fill.
+    std::mt19937_64 rng(41);
+    const char* const ends[] = {"\r\n", "\r\n", "\n", "\r", "\r\r\n", ""};
+    for (int t = 0; t < 40; t++) {
+        std::string s;
+        const int lines = t % 4 == 0 ? 4000 : 200;
+        for (int i = 0; i < lines; i++) {
+            unsigned k = rng() % 20;
+            size_t len = k < 10 ? rng() % 12 : k < 16 ? 245 + rng() % 20 : k < 19 ? 500 + rng() % 30 : 66000 + rng() % 600;
+            for (size_t j = 0; j < len; j++) {
+                unsigned r = rng() % 48;
+                s += r == 0 ? '\r' : r == 1 ? '\0' : static_cast<char>('a' + r % 26);
+            }
+            s += ends[rng() % 6];
+        }
+        for (unsigned limit : {1u, 2u, 7u, static_cast<unsigned>(rng() % 3000) + 1, 150001u}) expect_same(s, limit);
+    }
+}
+
+}  // namespace
