@@ -86,22 +86,25 @@ const char* fast_decimal(const char* s, double* out) {
     static const double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (s[0] == '0' && lower(s[1]) == 'x') return nullptr;  // hexadecimal
-    std::uint64_t w = 0;
-    long k = 0;
+    std::uint64_t w = 0;  // the significant digits
     int digits = 0;
-    bool seen_digit = false, after_point = false;
+    long k = 0;  // the power of ten that w is multiplied by
     const char* q = s;
-    for (;; q++) {
-        if (*q == '.' && !after_point) {
-            after_point = true;
-            continue;
-        }
-        if (!is_digit(*q)) break;
-        seen_digit = true;
-        if (after_point) k--;
+    for (; is_digit(*q); q++) {
         if (w == 0 && *q == '0') continue;  // leading zeros are no digits
         if (++digits > 15) return nullptr;
         w = w * 10 + static_cast<unsigned>(*q - '0');
+    }
+    bool seen_digit = q > s;
+    if (*q == '.') {
+        const char* f = ++q;
+        for (; is_digit(*q); q++) {
+            k--;
+            if (w == 0 && *q == '0') continue;
+            if (++digits > 15) return nullptr;
+            w = w * 10 + static_cast<unsigned>(*q - '0');
+        }
+        seen_digit = seen_digit || q > f;
     }
     if (!seen_digit) return nullptr;
     long exp = 0;

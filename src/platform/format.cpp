@@ -29,10 +29,10 @@ void pad(Out& o, char c, int n) {
     while (n-- > 0) put(o, c);
 }
 
-// Writes body (with an optional sign prefix) into its field: left- or
+// Writes body (with a sign prefix, "" or "-") into its field: left- or
 // right-aligned, zero padding after the sign.
 void field(Out& o, const char* sign, const char* body, int n, int width, bool left, bool zero) {
-    int sl = static_cast<int>(std::strlen(sign));
+    int sl = sign[0] ? 1 : 0;  // "" or "-"
     int fill = width - sl - n;
     if (left) {
         put_run(o, sign, sl);
@@ -49,6 +49,70 @@ void field(Out& o, const char* sign, const char* body, int n, int width, bool le
     }
 }
 
+const char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void put_pair(char* p, unsigned v) { std::memcpy(p, digit_pairs + 2 * v, 2); }
+
+// The decimal digits of n, at least min_digits of them (leading zeros), so
+// that they end just before end; returns where they start. Eight digits at a
+// time, whose four pairs are worked out independently of each other.
+char* put_digits(char* end, std::uint64_t n, int min_digits) {
+    char* p = end;
+    while (n >= 100000000) {
+        const std::uint64_t q = n / 100000000;
+        const auto r = static_cast<std::uint32_t>(n - q * 100000000);
+        const std::uint32_t hi = r / 10000, lo = r % 10000;
+        p -= 8;
+        put_pair(p, hi / 100);
+        put_pair(p + 2, hi % 100);
+        put_pair(p + 4, lo / 100);
+        put_pair(p + 6, lo % 100);
+        n = q;
+    }
+    auto m = static_cast<std::uint32_t>(n);
+    while (m >= 100) {
+        p -= 2;
+        put_pair(p, m % 100);
+        m /= 100;
+    }
+    if (m >= 10) {
+        p -= 2;
+        put_pair(p, m);
+    } else {
+        *--p = static_cast<char>('0' + m);
+    }
+    while (end - p < min_digits) *--p = '0';
+    return p;
+}
+
+// n / 10^k into *whole, and n % 10^k returned, for k from 1 to 12: each case
+// divides by a constant, which compiles to a multiplication.
+template <std::uint64_t P>
+std::uint64_t split_by(std::uint64_t n, std::uint64_t* whole) {
+    *whole = n / P;
+    return n % P;
+}
+
+std::uint64_t split(std::uint64_t n, int k, std::uint64_t* whole) {
+    switch (k) {
+    case 1: return split_by<10>(n, whole);
+    case 2: return split_by<100>(n, whole);
+    case 3: return split_by<1000>(n, whole);
+    case 4: return split_by<10000>(n, whole);
+    case 5: return split_by<100000>(n, whole);
+    case 6: return split_by<1000000>(n, whole);
+    case 7: return split_by<10000000>(n, whole);
+    case 8: return split_by<100000000>(n, whole);
+    case 9: return split_by<1000000000>(n, whole);
+    case 10: return split_by<10000000000>(n, whole);
+    case 11: return split_by<100000000000>(n, whole);
+    default: return split_by<1000000000000>(n, whole);
+    }
+}
+
 // 5^k for the decimals that the fast path below handles, and the bound
 // 10^(18 - k) below which v * 10^k stays under 10^18.
 const std::uint64_t pow5[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125, 9765625, 48828125, 244140625};
@@ -58,10 +122,13 @@ const int FAST_PREC_MAX = 12;
 // The digits of v (finite, not negative) with prec decimals, rounded from its
 // exact binary value to the nearest and ties to even, as printf rounds. Works
 // for prec up to FAST_PREC_MAX and v * 10^prec below 10^18, the coordinates
-// and sizes of a drawing, in plain 64-bit integer arithmetic; returns the
-// number of characters, or 0 for any other value, which std::to_chars takes.
-int fixed_digits(char* out, double v, int prec) {
-    if (prec > FAST_PREC_MAX || !(v < bound[prec])) return 0;
+// and sizes of a drawing, in plain 64-bit integer arithmetic. The text is
+// built at the end of buf (FIXED_BUF bytes); returns where it starts and
+// stores its length in *len, or returns nullptr for any other value, which
+// std::to_chars takes.
+enum { FIXED_BUF = 32 };
+const char* fixed_digits(char* buf, double v, int prec, int* len) {
+    if (prec > FAST_PREC_MAX || !(v < bound[prec])) return nullptr;
     std::uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     const int biased = static_cast<int>(bits >> 52);  // the sign is 0
@@ -105,27 +172,19 @@ int fixed_digits(char* out, double v, int prec) {
         const bool tie = rh == hh && rl == hl;
         if (above || (tie && (n & 1))) n++;
     }
-    // The digits of n with the point before the last prec of them.
-    char d[24];
-    const int len = static_cast<int>(std::to_chars(d, d + sizeof d, n).ptr - d);
-    char* p = out;
-    if (len > prec) {
-        std::memcpy(p, d, static_cast<size_t>(len - prec));
-        p += len - prec;
-    } else {
-        *p++ = '0';
-    }
+    // The last prec digits of n after the point, the others (at least one)
+    // before it.
+    char* end = buf + FIXED_BUF;
+    char* p = end;
     if (prec > 0) {
-        *p++ = '.';
-        const int tail = len < prec ? len : prec;
-        if (tail < prec) {
-            std::memset(p, '0', static_cast<size_t>(prec - tail));
-            p += prec - tail;
-        }
-        std::memcpy(p, d + len - tail, static_cast<size_t>(tail));
-        p += tail;
+        std::uint64_t whole;
+        p = put_digits(p, split(n, prec, &whole), prec);
+        *--p = '.';
+        n = whole;
     }
-    return static_cast<int>(p - out);
+    p = put_digits(p, n, 1);
+    *len = static_cast<int>(end - p);
+    return p;
 }
 
 void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
@@ -140,12 +199,14 @@ void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
         field(o, sign, "inf", 3, width, left, false);
         return;
     }
-    int n = fixed_digits(buf, std::fabs(v), prec);
-    if (n == 0) {
+    int n;
+    const char* digits = fixed_digits(buf, std::fabs(v), prec, &n);
+    if (!digits) {
         if (prec > 64) prec = 64;
         n = static_cast<int>(std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, prec).ptr - buf);
+        digits = buf;
     }
-    field(o, sign, buf, n, width, left, zero);
+    field(o, sign, digits, n, width, left, zero);
 }
 
 void conv_unsigned(Out& o, unsigned v, int base, const char* sign, int width, bool left, bool zero) {
