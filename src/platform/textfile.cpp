@@ -5,7 +5,10 @@
 #include "platform/format.h"
 #include "platform/os.h"
 
-enum { BUF_SIZE = 1 << 16, POOL_SIZE = 4 };
+// A written file goes out in whole, aligned blocks of BUF_SIZE bytes; what a
+// write puts beyond the block waits in the slack behind it, which holds the
+// longest formatted line with a CR before every byte.
+enum { BUF_SIZE = 1 << 16, SLACK = 2 * FMT_LINE_MAX, POOL_SIZE = 4 };
 
 struct TextFile {
     OsFile os;
@@ -15,7 +18,7 @@ struct TextFile {
     int eof;       // reading: the OS reported end of file or an error
     int behind;    // writing: bytes go to the disk as they are flushed
     long long flushed, started;  // writing: bytes flushed, bytes handed to the disk
-    char buf[BUF_SIZE];
+    char buf[BUF_SIZE + SLACK];
 };
 
 // At most two files are open at once (the input and the working copy); two
@@ -106,53 +109,64 @@ int tf_gets(TextFile* f, char* out, int size) {
 // Bytes handed to the disk at a time when writing behind.
 enum { BEHIND_STEP = 1 << 20 };
 
-static void flush(TextFile* f) {
-    if (f->len > 0 && !f->failed && os_write(f->os, f->buf, f->len) != f->len) f->failed = 1;
-    f->flushed += f->len;
-    f->len = 0;
+// Writes n bytes from the front of the buffer and moves what is behind them
+// to the front.
+static void write_out(TextFile* f, int n) {
+    if (n > 0 && !f->failed && os_write(f->os, f->buf, n) != n) f->failed = 1;
+    f->flushed += n;
+    f->len -= n;
+    if (f->len > 0) std::memmove(f->buf, f->buf + n, static_cast<size_t>(f->len));
     if (f->behind && f->flushed - f->started >= BEHIND_STEP) {
         os_write_behind(f->os, f->started, f->flushed - f->started);
         f->started = f->flushed;
     }
 }
 
+// After every append: a full block goes out, so that the buffer always has
+// room for the next line.
+static void spill(TextFile* f) {
+    if (f->len >= BUF_SIZE) write_out(f, BUF_SIZE);
+}
+
+static void flush(TextFile* f) { write_out(f, f->len); }
+
 void tf_write_behind(TextFile* f) { f->behind = 1; }
 
 // Bytes that hold no line feed, into the buffer as they are.
 static void put_raw(TextFile* f, const char* s, long n) {
     while (n > 0) {
-        if (f->len == BUF_SIZE) flush(f);
         long k = BUF_SIZE - f->len;
         if (k > n) k = n;
         std::memcpy(f->buf + f->len, s, static_cast<size_t>(k));
         f->len += static_cast<int>(k);
         s += k;
         n -= k;
+        spill(f);
     }
 }
 
 int tf_write(TextFile* f, const char* s, int n) {
     const char* end = s + n;
     while (s < end) {
-        // Leave room for a CR LF pair.
-        if (f->len > BUF_SIZE - 2) flush(f);
+        // Up to the end of the block; a CR LF pair may reach one byte into
+        // the slack.
         char* d = f->buf + f->len;
-        int room = BUF_SIZE - 1 - f->len;
         int k = static_cast<int>(end - s);
-        if (k > room) k = room;
+        if (k > BUF_SIZE - f->len) k = BUF_SIZE - f->len;
         const char* lf = static_cast<const char*>(std::memchr(s, '\n', static_cast<size_t>(k)));
         if (!lf) {
             std::memcpy(d, s, static_cast<size_t>(k));
             f->len += k;
             s += k;
-            continue;
+        } else {
+            int run = static_cast<int>(lf - s);
+            std::memcpy(d, s, static_cast<size_t>(run));
+            d[run] = '\r';
+            d[run + 1] = '\n';
+            f->len += run + 2;
+            s += run + 1;
         }
-        int run = static_cast<int>(lf - s);
-        std::memcpy(d, s, static_cast<size_t>(run));
-        d[run] = '\r';
-        d[run + 1] = '\n';
-        f->len += run + 2;
-        s += run + 1;
+        spill(f);
     }
     return f->failed ? -1 : n;
 }
@@ -160,9 +174,7 @@ int tf_write(TextFile* f, const char* s, int n) {
 // Formats straight into the buffer, then gives each line feed its CR in
 // place, from the back.
 int tf_printf(TextFile* f, const char* fmt, ...) {
-    // Room for the longest line with a CR before every byte of it.
-    if (f->len > BUF_SIZE - 2 * FMT_LINE_MAX) flush(f);
-    char* d = f->buf + f->len;
+    char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the line
     va_list ap;
     va_start(ap, fmt);
     int n = fmt_vformat(d, FMT_LINE_MAX, fmt, ap);
@@ -176,6 +188,7 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
         if (d[i] == '\n') d[o--] = '\r';
     }
     f->len += n + lfs;
+    spill(f);
     return f->failed ? -1 : n;
 }
 
