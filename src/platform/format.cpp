@@ -187,6 +187,35 @@ const char* fixed_digits(char* buf, double v, int prec, int* len) {
     return p;
 }
 
+// The digits of recent conversions by value and precision, of which they are
+// a function: the records of a run repeat their numbers (every fill pair of a
+// run places the same line with the same sizes), so most conversions are
+// found here. Direct-mapped; an entry of length 0 is empty.
+struct Recent {
+    std::uint64_t bits;
+    int prec, len;
+    char text[FIXED_BUF];
+};
+Recent recent[16];
+
+const char* fixed_digits_recent(char* buf, double v, int prec, int* len) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    Recent& r = recent[((bits * 0x9E3779B97F4A7C15u) >> 60 ^ static_cast<unsigned>(prec)) & 15];
+    if (r.len > 0 && r.bits == bits && r.prec == prec) {
+        *len = r.len;
+        return r.text;
+    }
+    const char* p = fixed_digits(buf, v, prec, len);
+    if (p) {
+        r.bits = bits;
+        r.prec = prec;
+        r.len = *len;
+        std::memcpy(r.text, p, static_cast<size_t>(*len));
+    }
+    return p;
+}
+
 void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
     // 309 integer digits at most, the point and the decimals
     char buf[400 + 64];
@@ -200,7 +229,7 @@ void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
         return;
     }
     int n;
-    const char* digits = fixed_digits(buf, std::fabs(v), prec, &n);
+    const char* digits = fixed_digits_recent(buf, std::fabs(v), prec, &n);
     if (!digits) {
         if (prec > 64) prec = 64;
         n = static_cast<int>(std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, prec).ptr - buf);
