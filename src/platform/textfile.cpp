@@ -215,7 +215,7 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
                 if (!lf) break;
                 const bool crlf = lf > p && lf[-1] == '\r';
                 const unsigned long length = static_cast<unsigned long>(lf - p) + (crlf ? 0 : 1);
-                const unsigned long reads = (length + max - 1) / max;
+                const unsigned long reads = length <= static_cast<unsigned long>(max) ? 1 : (length + max - 1) / max;
                 if (reads > limit - count) break;
                 if (!crlf) {
                     put_raw(out, start, lf - start);
