@@ -70,6 +70,24 @@ static int refill(TextFile* f) {
 
 int tf_gets(TextFile* f, char* out, int size) {
     int n = 0, max = size - 1;
+    // The usual read first: a whole line in the buffer, within the size, with
+    // no CR but the one before its LF.
+    if (f->pos < f->len) {
+        const char* p = f->buf + f->pos;
+        int avail = f->len - f->pos;
+        if (avail > max) avail = max;
+        if (const void* found = std::memchr(p, '\n', static_cast<size_t>(avail))) {
+            const int k = static_cast<int>(static_cast<const char*>(found) - p);
+            const int body = k > 0 && p[k - 1] == '\r' ? k - 1 : k;
+            if (!std::memchr(p, '\r', static_cast<size_t>(body))) {
+                std::memcpy(out, p, static_cast<size_t>(body));
+                out[body] = '\n';
+                out[body + 1] = '\0';
+                f->pos += k + 1;
+                return body + 1;
+            }
+        }
+    }
     while (n < max) {
         if (f->pos == f->len && !refill(f)) break;
         // Copy plain bytes up to the next CR or LF, or as many as fit.
