@@ -67,11 +67,11 @@ void check_format(const uint8_t* data, size_t size) {
     std::memcpy(&v, data, sizeof v);
     int prec = data[8] % 16;
     int width = data[9] % 24;
-    char spec[32], ours[1024], libc[1024];
-    std::snprintf(spec, sizeof spec, "%%%d.%df", width, prec);
-    fmt_format(ours, sizeof ours, spec, v);
-    std::snprintf(libc, sizeof libc, spec, v);
-    if (std::strcmp(ours, libc) != 0) finding(spec, ours, libc);
+    char conv[32], ours[1024], libc[1024];
+    std::snprintf(conv, sizeof conv, "%%%d.%df", width, prec);
+    fmt_format(ours, sizeof ours, conv, v);
+    std::snprintf(libc, sizeof libc, conv, v);
+    if (std::strcmp(ours, libc) != 0) finding(conv, ours, libc);
     // the precisions the records use
     static const char* fixed[] = {"%.2f", "%.9f", "%.10f", "%.12f", "%.1f", "%f", "%.1lf"};
     for (const char* f : fixed) {

@@ -68,6 +68,14 @@ static int refill(TextFile* f) {
     return 1;
 }
 
+// The length of the plain bytes at p (no CR, no LF) among the next n.
+static int plain_run(const char* p, int n) {
+    const void* lf = std::memchr(p, '\n', static_cast<size_t>(n));
+    if (lf) n = static_cast<int>(static_cast<const char*>(lf) - p);
+    const void* cr = std::memchr(p, '\r', static_cast<size_t>(n));
+    return cr ? static_cast<int>(static_cast<const char*>(cr) - p) : n;
+}
+
 int tf_gets(TextFile* f, char* out, int size) {
     int n = 0, max = size - 1;
     // The usual read first: a whole line in the buffer, within the size, with
@@ -94,10 +102,7 @@ int tf_gets(TextFile* f, char* out, int size) {
         const char* p = f->buf + f->pos;
         int avail = f->len - f->pos;
         if (avail > max - n) avail = max - n;
-        const void* lf = std::memchr(p, '\n', static_cast<size_t>(avail));
-        int k = lf ? static_cast<int>(static_cast<const char*>(lf) - p) : avail;
-        const void* cr = std::memchr(p, '\r', static_cast<size_t>(k));
-        if (cr) k = static_cast<int>(static_cast<const char*>(cr) - p);
+        int k = plain_run(p, avail);
         std::memcpy(out + n, p, static_cast<size_t>(k));
         n += k;
         f->pos += k;
@@ -253,10 +258,7 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
         const char* p = in->buf + in->pos;
         int k = in->len - in->pos;
         if (k > max - taken) k = max - taken;
-        const void* lf = std::memchr(p, '\n', static_cast<size_t>(k));
-        int run = lf ? static_cast<int>(static_cast<const char*>(lf) - p) : k;
-        const void* cr = std::memchr(p, '\r', static_cast<size_t>(run));
-        if (cr) run = static_cast<int>(static_cast<const char*>(cr) - p);
+        int run = plain_run(p, k);
         put_raw(out, p, run);
         in->pos += run;
         taken += run;
