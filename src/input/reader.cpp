@@ -114,13 +114,13 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
         }
         break;
     case '#':
-        tf_write(fpw, raw, n);
+        tf_write_read(fpw, raw, n);
         PLreset();
         break;
     case 'b':
         if (rec[1] == 'z') {
             isZUSUN = 1;
-            tf_write(fpw, raw, n);
+            tf_write_read(fpw, raw, n);
         }
         break;
     case 'c':
@@ -129,7 +129,7 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
             scan_d(&p, &MOJIK);
             capture(&MOJIKi, MOJIK);
         } else if (rec[1] == 'n') {
-            tf_write(fpw, raw, n);
+            tf_write_read(fpw, raw, n);
             if (rec[2] == '0') {
                 MOJIS = 0;
                 const char* p = rec + 3;
@@ -246,8 +246,8 @@ int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
         if (last > n) std::memset(buf + n, 0, static_cast<size_t>(last - n));
         last = n;
         const char* rec = buf;
-        int len = static_cast<int>(std::strlen(buf));
-        if (len < n) {
+        int len = tf_last_nul(fp);
+        if (len >= 0) {
             std::memcpy(cut, buf, static_cast<size_t>(len));
             std::memset(cut + len, 0, sizeof cut - static_cast<size_t>(len));
             rec = cut;

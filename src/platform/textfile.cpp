@@ -16,6 +16,7 @@ struct TextFile {
     int failed;
     int pos, len;  // reading: next byte and end of the bytes held
     int eof;       // reading: the OS reported end of file or an error
+    int nul;       // reading: where the last read's first NUL byte is, or -1
     int behind;    // writing: bytes go to the disk as they are flushed
     long long flushed, started;  // writing: bytes flushed, bytes handed to the disk
     char buf[BUF_SIZE + SLACK];
@@ -37,6 +38,7 @@ static TextFile* take(OsFile os, int writing) {
         f->failed = 0;
         f->pos = f->len = 0;
         f->eof = 0;
+        f->nul = -1;
         f->behind = 0;
         f->flushed = f->started = 0;
         return f;
@@ -76,25 +78,77 @@ static int plain_run(const char* p, int n) {
     return cr ? static_cast<int>(static_cast<const char*>(cr) - p) : n;
 }
 
+// Flags, in each byte of w, whether it is below 0x0E (a NUL, a tab, a CR, an
+// LF, ...). The lowest flagged byte is exact; those above it may not be.
+static inline unsigned long long below_0e(unsigned long long w) {
+    return (w - 0x0E0E0E0E0E0E0E0EULL) & ~w & 0x8080808080808080ULL;
+}
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+static const bool little_endian = true;  // the first byte in memory is the lowest
+#else
+static const bool little_endian = false;
+#endif
+
+// The index of the first byte below 0x0E among the eight at q, m being
+// below_0e of them (nonzero).
+static inline int first_below_0e(const char* q, unsigned long long m) {
+    if (little_endian) return __builtin_ctzll(m) / 8;
+    int k = 0;
+    while (static_cast<unsigned char>(q[k]) >= 0x0E) k++;
+    return k;
+}
+
+// The usual read: bytes of 0x0E and up, then LF or CR LF, whole in the buffer
+// and within max. Copies it to out and returns its length, or -1 when the
+// read is not of that kind (nothing is taken then). The bytes go eight at a
+// time; behind the read's terminator only zero bytes are written.
+static int usual_read(TextFile* f, char* out, int max) {
+    const char* p = f->buf + f->pos;
+    int avail = f->len - f->pos;
+    if (avail > max) avail = max;
+    int i = 0;
+    for (;;) {
+        if (i >= avail) return -1;
+        // pos + i < len <= BUF_SIZE: the eight bytes lie in buf, though the
+        // last of them may be stale.
+        unsigned long long w;
+        std::memcpy(&w, p + i, 8);
+        const unsigned long long m = below_0e(w);
+        if (!m) {
+            if (i + 8 > avail) return -1;
+            std::memcpy(out + i, &w, 8);
+            i += 8;
+            continue;
+        }
+        const int k = first_below_0e(p + i, m);
+        if (i + k >= avail) return -1;
+        if (little_endian && i + 8 <= max + 1) {
+            // the bytes before the first flagged one, and zero bytes
+            const unsigned long long keep = k == 0 ? 0 : w & (~0ULL >> (64 - 8 * k));
+            std::memcpy(out + i, &keep, 8);
+        } else {
+            for (int j = 0; j < k; j++) out[i + j] = p[i + j];
+        }
+        i += k;
+        break;
+    }
+    int skip;
+    if (i < avail && p[i] == '\n') skip = i + 1;
+    else if (i + 1 < avail && p[i] == '\r' && p[i + 1] == '\n') skip = i + 2;
+    else return -1;
+    out[i] = '\n';
+    out[i + 1] = '\0';
+    f->pos += skip;
+    f->nul = -1;
+    return i + 1;
+}
+
 int tf_gets(TextFile* f, char* out, int size) {
     int n = 0, max = size - 1;
-    // The usual read first: a whole line in the buffer, within the size, with
-    // no CR but the one before its LF.
     if (f->pos < f->len) {
-        const char* p = f->buf + f->pos;
-        int avail = f->len - f->pos;
-        if (avail > max) avail = max;
-        if (const void* found = std::memchr(p, '\n', static_cast<size_t>(avail))) {
-            const int k = static_cast<int>(static_cast<const char*>(found) - p);
-            const int body = k > 0 && p[k - 1] == '\r' ? k - 1 : k;
-            if (!std::memchr(p, '\r', static_cast<size_t>(body))) {
-                std::memcpy(out, p, static_cast<size_t>(body));
-                out[body] = '\n';
-                out[body + 1] = '\0';
-                f->pos += k + 1;
-                return body + 1;
-            }
-        }
+        int r = usual_read(f, out, max);
+        if (r >= 0) return r;
     }
     while (n < max) {
         if (f->pos == f->len && !refill(f)) break;
@@ -124,6 +178,8 @@ int tf_gets(TextFile* f, char* out, int size) {
         }
     }
     out[n] = '\0';
+    const void* nul = std::memchr(out, '\0', static_cast<size_t>(n));
+    f->nul = nul ? static_cast<int>(static_cast<const char*>(nul) - out) : -1;
     return n > 0 ? n : -1;
 }
 
@@ -191,6 +247,37 @@ int tf_write(TextFile* f, const char* s, int n) {
         }
         spill(f);
     }
+    return f->failed ? -1 : n;
+}
+
+// Short copies as words: a read is a few dozen bytes, which a call or a
+// string instruction costs more than copying.
+static void copy_short(char* d, const char* s, int n) {
+    if (n < 8) {
+        for (int i = 0; i < n; i++) d[i] = s[i];
+        return;
+    }
+    unsigned long long w;
+    for (int i = 0; i + 8 < n; i += 8) {
+        std::memcpy(&w, s + i, 8);
+        std::memcpy(d + i, &w, 8);
+    }
+    std::memcpy(&w, s + n - 8, 8);  // the last eight bytes, overlapping
+    std::memcpy(d + n - 8, &w, 8);
+}
+
+int tf_write_read(TextFile* f, const char* s, int n) {
+    if (n > FMT_LINE_MAX) return tf_write(f, s, n);
+    char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the read
+    const int body = n > 0 && s[n - 1] == '\n' ? n - 1 : n;
+    copy_short(d, s, body);
+    f->len += body;
+    if (body < n) {
+        d[body] = '\r';
+        d[body + 1] = '\n';
+        f->len += 2;
+    }
+    spill(f);
     return f->failed ? -1 : n;
 }
 
@@ -293,6 +380,8 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
 }
 
 int tf_failed(TextFile* f) { return f->failed; }
+
+int tf_last_nul(const TextFile* f) { return f->nul; }
 
 int tf_close(TextFile* f, int sync) {
     if (f->writing) {

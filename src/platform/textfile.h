@@ -22,8 +22,15 @@ void tf_write_behind(TextFile* f);
 // tf_failed then tells).
 int tf_gets(TextFile* f, char* buf, int size);
 
+// Where the last read's first NUL byte of its own is, or -1 when it holds none.
+int tf_last_nul(const TextFile* f);
+
 // Writes n bytes. Returns n, or -1 once the file has seen a write error.
 int tf_write(TextFile* f, const char* s, int n);
+
+// Writes one read as tf_gets gave it: the read's only line feed, if any, is
+// its last byte.
+int tf_write_read(TextFile* f, const char* s, int n);
 
 // One formatted print (format.h's conversions). Returns the number of bytes
 // formatted, or -1 once the file has seen a write error.

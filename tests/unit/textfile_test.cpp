@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -46,7 +47,17 @@ protected:
         std::vector<char> buf(size + 1, '#');
         for (int n; f && (n = tf_gets(f, buf.data(), size)) >= 0;) {
             EXPECT_EQ(buf[n], '\0');
+            const void* nul = std::memchr(buf.data(), '\0', static_cast<size_t>(n));
+            EXPECT_EQ(tf_last_nul(f), nul ? static_cast<const char*>(nul) - buf.data() : -1);
+            // Behind the terminator: what was there, or zero bytes; never
+            // more of the file.
+            for (int i = n + 1; i < size + 1; i++)
+                if (buf[i] != '#' && buf[i] != '\0') {
+                    ADD_FAILURE() << "byte " << i << " behind a read of " << n << " changed";
+                    break;
+                }
             out.emplace_back(buf.data(), n);
+            std::fill(buf.begin(), buf.end(), '#');
         }
         EXPECT_TRUE(!f || tf_close(f, 0) == 0);
         return out;
@@ -140,6 +151,27 @@ TEST_F(TextFileTest, WriteTurnsEveryLfIntoCrLf) {
             ASSERT_TRUE(get("out.txt") == crlf(*src)) << "chunks of " << chunk << ", " << src->size() << " bytes";
         }
     }
+}
+
+TEST_F(TextFileTest, EchoOfReadsMatchesWrite) {
+    // Every read of a mixed file, written back with tf_write_read and with
+    // tf_write: the same bytes, across block boundaries.
+    std::string s = random_bytes(400000, 29, std::string("ab\r\n\n\0\t", 7) + std::string(60, 'w'));
+    put("in.txt", s);
+    TextFile* in = tf_open_read(path("in.txt").c_str());
+    TextFile* a = tf_open_write(path("a.txt").c_str());
+    TextFile* b = tf_open_write(path("b.txt").c_str());
+    ASSERT_TRUE(in && a && b);
+    char buf[255];
+    for (int n; (n = tf_gets(in, buf, sizeof buf)) >= 0;) {
+        ASSERT_EQ(tf_write_read(a, buf, n), n);
+        ASSERT_EQ(tf_write(b, buf, n), n);
+    }
+    EXPECT_EQ(tf_close(in, 0), 0);
+    EXPECT_EQ(tf_close(a, 0), 0);
+    EXPECT_EQ(tf_close(b, 0), 0);
+    EXPECT_TRUE(get("a.txt") == get("b.txt"));
+    EXPECT_GT(get("a.txt").size(), s.size());
 }
 
 TEST_F(TextFileTest, PrintfFormatsAndTranslates) {
