@@ -54,27 +54,42 @@ std::string describe(const ExitStatus& s) {
     }
 }
 
-EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name,
-                         const std::string& drawing, const DirState& after) {
+EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& prepared, const DirState& after) {
     EndingCheck c;
     const std::string T = kExchangeFile, W = kWorkingCopy;
-    const NameKind kind = name_kind(name);
+    const std::optional<std::string>& name = prepared.name;
+    const NameKind kind = name ? name_kind(*name) : NameKind::Other;
+    const DirState& before = prepared.before;
+    // Where the host put its drawing, for the messages.
+    const std::string under = name ? "the host put its drawing under " + *name : "the host gave no exchange file";
 
-    auto has = [&](const std::string& n) {
-        auto it = after.find(n);
-        return it != after.end() && it->second.regular;
+    auto entry = [](const DirState& d, const std::string& n) -> const DirEntry* {
+        auto it = d.find(n);
+        return it == d.end() ? nullptr : &it->second;
     };
-    auto bytes = [&](const std::string& n) -> const std::string& { return after.at(n).bytes; };
+    const DirEntry* drawing = name ? &before.at(*name) : nullptr;
+    auto has = [&](const std::string& n) {
+        const DirEntry* e = entry(after, n);
+        return e && e->regular;
+    };
+    // As the host left it before the run, absence included.
+    auto as_before = [&](const std::string& n) {
+        const DirEntry* a = entry(after, n);
+        const DirEntry* b = entry(before, n);
+        return a ? b && *a == *b : !b;
+    };
     auto problem = [&](std::string s) { c.problems.push_back(std::move(s)); };
-    // The file must be there and hold exactly the host's input.
+    // The entry must be there and be exactly the host's input.
     auto input_kept = [&](const std::string& file, const std::string& why) {
-        if (!has(file))
+        const DirEntry* e = entry(after, file);
+        if (!e)
             problem(why + ": " + file + " should hold the host's input unchanged, but is missing");
-        else if (bytes(file) != drawing)
+        else if (!drawing || *e != *drawing)
             problem(why + ": " + file + " should hold the host's input unchanged, but differs from it");
     };
 
-    std::set<std::string> accounted{name, T, W};
+    std::set<std::string> accounted{T, W};
+    if (name) accounted.insert(*name);
 
     if (status.completed()) {
         const std::string why = "completed at debug level " + std::to_string(level);
@@ -85,7 +100,7 @@ EndingCheck check_ending(const ExitStatus& status, int level, const std::string&
                 c.returned = T;
                 c.returned_is_result = true;
             }
-            if (has(W)) problem(why + ": " + W + " should have been deleted, but is still there");
+            if (entry(after, W)) problem(why + ": " + W + " should have been deleted, but is still there");
         } else {
             input_kept(T, why);
             if (!has(W)) {
@@ -96,35 +111,39 @@ EndingCheck check_ending(const ExitStatus& status, int level, const std::string&
             }
         }
         if (kind == NameKind::Other)
-            problem(why + " although the drawing was under " + name +
-                    ", a name the program does not look for");
-        else if (kind == NameKind::CaseVariant && has(name))
-            problem(why + ": the drawing is still under " + name + ", not renamed to " + T);
+            problem(why + " although " + under + (name ? ", a name the program does not look for" : ""));
+        else if (kind == NameKind::CaseVariant && entry(after, *name))
+            problem(why + ": the drawing is still under " + *name + ", not renamed to " + T);
     } else if (status.early()) {
         const std::string why = "status " + std::to_string(status.code == 255 ? -1 : 1);
         if (kind == NameKind::Exact) {
             input_kept(T, why);
         } else if (kind == NameKind::CaseVariant) {
-            if (has(T)) {
-                input_kept(T, why);
-                if (has(name))
-                    problem(why + ": the drawing is under both " + T + " and " + name);
-            } else if (status.code == 255) {
-                input_kept(name, why + " before the renaming");
+            if (entry(after, *name)) {  // not renamed
+                input_kept(*name, why + " before the renaming");
+                if (!as_before(T))
+                    problem(why + ": " + T + (entry(before, T) ? " changed" : " appeared") +
+                            " although the drawing is still under " + *name);
+                if (status.code == 1)
+                    problem(why + ": the drawing is still under " + *name + ", not renamed to " + T +
+                            " (status 1 comes only after the renaming; a missing exchange file ends with -1)");
             } else {
-                problem(why + ": " + T + " is missing (a missing exchange file ends with -1, and "
-                              "status 1 comes only after the renaming)");
+                input_kept(T, why);
             }
         } else {
-            if (has(T)) problem(why + ": " + T + " appeared although the host put its drawing under " + name);
+            if (!as_before(T)) problem(why + ": " + T + " appeared although " + under);
             if (status.code == 1)
                 problem(why + ": there was no exchange file for the program to find, which ends with -1");
-            input_kept(name, why);
+            if (name) input_kept(*name, why);
         }
-        if (has(W)) {
-            if (bytes(W) == drawing) {
+        if (const DirEntry* w = entry(after, W)) {
+            if (entry(before, W) && as_before(W)) {
+                c.notes.push_back(W + " left as the host had it" + (w->regular ? "" : " (" + w->other + ")"));
+            } else if (!w->regular) {
+                // reported below
+            } else if (drawing && *w == *drawing) {
                 c.notes.push_back(W + " left behind holding a copy of the input");
-            } else if (bytes(W).empty()) {
+            } else if (w->bytes.empty()) {
                 c.notes.push_back(W + " left behind empty");
             } else {
                 c.notes.push_back(W + " left behind; its lines are checked as records");
@@ -134,16 +153,31 @@ EndingCheck check_ending(const ExitStatus& status, int level, const std::string&
     } else {
         problem("exit status " + describe(status) + ": the host knows only 0, 1 and -1");
         for (const std::string& n : {T, W})
-            c.notes.push_back(n + (has(n) ? " is there" : " is not there"));
+            c.notes.push_back(n + (entry(after, n) ? " is there" : " is not there"));
     }
 
     for (const auto& [n, e] : after) {
-        if (!accounted.count(n))
-            problem("left behind: " + n + (e.regular ? "" : " (not a regular file)"));
-        else if (!e.regular)
-            problem(n + " is not a regular file");
+        const DirEntry* b = entry(before, n);
+        if (!accounted.count(n)) {
+            if (!b)
+                problem("left behind: " + n + (e.regular ? "" : " (not a regular file)"));
+            else if (*b != e)
+                problem("changed: " + n + ", which the host had put there");
+        } else if (!e.regular && !(b && *b == e)) {
+            problem(n + " is not a regular file" + (e.other.empty() ? "" : " (" + e.other + ")"));
+        }
     }
+    for (const auto& [n, e] : before)
+        if (!accounted.count(n) && !entry(after, n)) problem("removed: " + n + ", which the host had put there");
     return c;
+}
+
+EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name,
+                         const std::string& drawing, const DirState& after) {
+    Prepared p;
+    p.name = name;
+    p.before[name] = DirEntry{true, drawing, ""};
+    return check_ending(status, level, p, after);
 }
 
 }  // namespace drafthost

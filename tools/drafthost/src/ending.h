@@ -38,13 +38,27 @@ struct ExitStatus {
 // "0 (completed)", "255 = -1 (ended early, input untouched)", ...
 std::string describe(const ExitStatus& s);
 
-// What the working directory holds after the run: every entry by name, with
-// the bytes of the regular files.
+// What a working directory holds: every entry by name, with the bytes of the
+// regular files and, for anything else, what it is ("directory", "symbolic
+// link to /dev/full", ...). Symbolic links are not followed.
 struct DirEntry {
     bool regular = true;
     std::string bytes;
+    std::string other;
+    bool operator==(const DirEntry& o) const {
+        return regular == o.regular && bytes == o.bytes && other == o.other;
+    }
+    bool operator!=(const DirEntry& o) const { return !(*this == o); }
 };
 using DirState = std::map<std::string, DirEntry>;
+
+// What the host put into the working directory before the run: the drawing
+// under its name (none: there is no exchange file at all) and everything else
+// that was already there, such as files left over from an earlier run.
+struct Prepared {
+    std::optional<std::string> name;
+    DirState before;  // holds the drawing's entry when there is a name
+};
 
 struct EndingCheck {
     std::vector<std::string> problems;
@@ -66,7 +80,14 @@ struct EndingCheck {
 //                         variant, not one it renamed).
 // A drawing put under a case variant of the name ends up as JWC_TEMP.TXT
 // whenever the run got past the renaming. Anything else in the directory that
-// the host did not put there is reported.
+// the host did not put there, and any of the host's other entries that changed
+// or went away, is reported. The "input" may be any entry (a directory in
+// place of the exchange file, say); unchanged means of the same kind with the
+// same bytes or link target. Entries the host put under JWC_TEMP.104, left as
+// they were, are no problem whatever they are.
+EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& prepared, const DirState& after);
+
+// The usual run: a fresh directory that held only the drawing under name.
 EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name,
                          const std::string& drawing, const DirState& after);
 

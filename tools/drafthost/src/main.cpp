@@ -1,10 +1,14 @@
 // drafthost: runs a program the way the drafting host does and checks what it
 // hands back. See README.md.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 #include "ending.h"
 #include "records.h"
@@ -15,7 +19,10 @@ using namespace drafthost;
 
 namespace {
 
-const char kUsage[] = "usage: drafthost [--name NAME] [--keep DIR] [--svg FILE] DRAWING -- PROGRAM [ARGS...]\n";
+const char kUsage[] =
+    "usage: drafthost [--name NAME] [--keep DIR] [OUTPUT...] DRAWING -- PROGRAM [ARGS...]\n"
+    "       drafthost --dir DIR [--name NAME] [OUTPUT...] -- PROGRAM [ARGS...]\n"
+    "OUTPUT: --svg FILE, --stdout FILE, --stderr FILE\n";
 
 const char kHelp[] =
     "\n"
@@ -28,16 +35,22 @@ const char kHelp[] =
     "               e.g. jwc_temp.txt, or a name the program should not find)\n"
     "  --keep DIR   use DIR (empty or not yet there) as the working directory and\n"
     "               leave it behind; otherwise a temporary one is removed at the end\n"
+    "  --dir DIR    run in DIR as it has been prepared, and leave it: the drawing is\n"
+    "               the entry under NAME, else the one entry named JWC_TEMP.TXT in\n"
+    "               any case; with none the host gave no exchange file. What else\n"
+    "               is there must be left as it was.\n"
     "  --svg FILE   also draw the drawing and the returned text records into FILE\n"
+    "  --stdout FILE, --stderr FILE\n"
+    "               PROGRAM's standard output or error into FILE, unchanged\n"
     "\n"
-    "PROGRAM's standard output and standard error both go, unchanged, to\n"
+    "Otherwise PROGRAM's standard output and standard error go, unchanged, to\n"
     "drafthost's standard error; drafthost's standard output carries only its\n"
     "report: the exit status, the returned records (CR LF shown as line ends), a\n"
     "summary line, any problems, and the verdict.\n"
     "\n"
     "Exit status: 0 the ending and the returned file keep the host contract,\n"
     "3 they break it, 2 drafthost could not do its job (usage, unreadable DRAWING,\n"
-    "unusable DIR, PROGRAM not startable).\n";
+    "unusable DIR, PROGRAM not startable, an output file not writable).\n";
 
 int usage_error(const std::string& message) {
     std::cerr << "drafthost: " << message << "\n" << kUsage;
@@ -49,11 +62,20 @@ bool plain_file_name(const std::string& n) {
            n.find('\0') == std::string::npos;
 }
 
+// An output file for the program: created or emptied. The same path given
+// twice shares one descriptor, so that the two streams interleave as written.
+int open_output(const std::string& path, const std::string& other_path, int other_fd) {
+    if (!other_path.empty() && path == other_path) return other_fd;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) std::cerr << "drafthost: cannot write " << path << ": " << std::strerror(errno) << "\n";
+    return fd;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     SessionOptions options;
-    std::string svg_path;
+    std::string svg_path, stdout_path, stderr_path;
     bool have_drawing = false;
     int i = 1;
     for (; i < argc; ++i) {
@@ -65,9 +87,12 @@ int main(int argc, char** argv) {
         }
         std::string* target = nullptr;
         std::string flag = a.substr(0, a.find('='));
-        if (flag == "--name") target = &options.name;
+        if (flag == "--name") target = &options.name.emplace();
         else if (flag == "--svg") target = &svg_path;
         else if (flag == "--keep") target = &options.keep_dir.emplace();
+        else if (flag == "--dir") target = &options.prepared_dir.emplace();
+        else if (flag == "--stdout") target = &stdout_path;
+        else if (flag == "--stderr") target = &stderr_path;
         if (target) {
             if (a.size() > flag.size()) {
                 *target = a.substr(flag.size() + 1);
@@ -84,13 +109,23 @@ int main(int argc, char** argv) {
         options.drawing_path = a;
         have_drawing = true;
     }
-    if (!have_drawing) return usage_error("no DRAWING given");
+    if (options.prepared_dir) {
+        if (have_drawing) return usage_error("--dir takes no DRAWING: the drawing is in DIR");
+        if (options.keep_dir) return usage_error("--dir and --keep exclude each other");
+    } else if (!have_drawing) {
+        return usage_error("no DRAWING given");
+    }
     if (i >= argc) return usage_error("no -- before PROGRAM");
     if (i + 1 >= argc) return usage_error("no PROGRAM after --");
-    if (!plain_file_name(options.name)) return usage_error("NAME must be a plain file name");
-    if (clashes_with_handoff(options.name))
-        return usage_error("NAME " + options.name + " is one of the hand-off's own file names");
+    if (options.name) {
+        if (!plain_file_name(*options.name)) return usage_error("NAME must be a plain file name");
+        if (clashes_with_handoff(*options.name))
+            return usage_error("NAME " + *options.name + " is one of the hand-off's own file names");
+    }
     options.command.assign(argv + i + 1, argv + argc);
+    if (!stdout_path.empty() && (options.stdout_fd = open_output(stdout_path, "", -1)) < 0) return 2;
+    if (!stderr_path.empty() && (options.stderr_fd = open_output(stderr_path, stdout_path, options.stdout_fd)) < 0)
+        return 2;
 
     Session s;
     try {
@@ -100,17 +135,23 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    EndingCheck ending = check_ending(s.status, s.level, options.name, s.drawing, s.after);
+    EndingCheck ending = check_ending(s.status, s.level, s.prepared, s.after);
     std::vector<std::string> problems = ending.problems;
 
     std::cout << "exit status: " << describe(s.status) << "\n";
     std::cout << "debug level: " << s.level << "\n";
-    if (s.kept) std::cout << "working directory kept: " << s.dir << "\n";
-    for (const std::string& n : ending.notes) std::cout << "note: " << n << "\n";
-
+    if (options.prepared_dir) {
+        std::cout << "working directory (prepared): " << s.dir << "\n";
+        std::cout << "drawing: " << (s.prepared.name ? *s.prepared.name : "none, no exchange file") << "\n";
+    } else if (s.kept) {
+        std::cout << "working directory kept: " << s.dir << "\n";
+    }
     RecordCheck records;
+    if (ending.returned) records = check_records(s.after.at(*ending.returned).bytes);
+    for (const std::string& n : ending.notes) std::cout << "note: " << n << "\n";
+    for (const std::string& n : records.notes) std::cout << "note: " << n << "\n";
+
     if (ending.returned) {
-        records = check_records(s.after.at(*ending.returned).bytes);
         std::cout << "--- " << *ending.returned
                   << (ending.returned_is_result ? " (the result the host reads)" : " (left behind)") << ", "
                   << records.lines.size() << (records.lines.size() == 1 ? " line\n" : " lines\n");

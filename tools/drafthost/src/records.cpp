@@ -106,6 +106,15 @@ bool starts(std::string_view line, std::string_view prefix) {
     return line.substr(0, prefix.size()) == prefix;
 }
 
+bool echoed(Kind k) { return k == Kind::Comment || k == Kind::Bz || k == Kind::EchoedCn; }
+
+// An echoed line that a fill text-size record ran into: the record is its end.
+bool ends_in_fill_size(std::string_view line) {
+    for (std::size_t p = line.rfind("cn0 "); p != std::string_view::npos && p > 0; p = line.rfind("cn0 ", p - 1))
+        if (fill_size(line.substr(p))) return true;
+    return false;
+}
+
 }  // namespace
 
 const char* kind_name(Kind k) {
@@ -200,9 +209,14 @@ RecordCheck check_records(std::string_view bytes) {
             check.problems.push_back(at + "ends in a carriage return without a line feed");
         if (line.kind == Kind::Unknown)
             check.problems.push_back(at + "not a record the program writes: " + quoted(text));
-        if (line.kind == Kind::FillText &&
-            (check.lines.empty() || check.lines.back().kind != Kind::FillSize))
-            check.problems.push_back(at + "text record not directly after a text-size record");
+        if (line.kind == Kind::FillText && (check.lines.empty() || check.lines.back().kind != Kind::FillSize)) {
+            const Line* before = check.lines.empty() ? nullptr : &check.lines.back();
+            if (before && echoed(before->kind) && ends_in_fill_size(before->text))
+                check.notes.push_back(at + "its text-size record ends line " + std::to_string(before->number) +
+                                      ", an echoed line without a line end of its own");
+            else
+                check.problems.push_back(at + "text record not directly after a text-size record");
+        }
         check.lines.push_back(std::move(line));
     }
     return check;

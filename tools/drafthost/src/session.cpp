@@ -38,9 +38,16 @@ std::string read_file(const std::string& path) {
     return bytes;
 }
 
+// A directory's absolute name, without "." or ".." parts or a trailing slash.
+std::string absolute_dir(const std::string& dir) {
+    fs::path p = fs::absolute(dir).lexically_normal();
+    if (!p.has_filename() && p.has_relative_path()) p = p.parent_path();
+    return p.string();
+}
+
 std::string make_dir(const std::optional<std::string>& keep) {
     if (keep) {
-        fs::path p = fs::absolute(*keep);
+        fs::path p = absolute_dir(*keep);
         std::error_code ec;
         if (fs::exists(p, ec)) {
             if (!fs::is_directory(p, ec)) throw SetupError(*keep + " is not a directory");
@@ -48,7 +55,7 @@ std::string make_dir(const std::optional<std::string>& keep) {
         } else if (::mkdir(p.c_str(), 0777) != 0) {
             throw SetupError("cannot make " + *keep + ": " + std::strerror(errno));
         }
-        return p.lexically_normal().string();
+        return p.string();
     }
     const char* tmp = std::getenv("TMPDIR");
     std::string base = (tmp && *tmp) ? tmp : "/tmp";
@@ -59,7 +66,8 @@ std::string make_dir(const std::optional<std::string>& keep) {
     return buf.data();
 }
 
-ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>& command, int output_fd) {
+ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>& command, int out_fd,
+                          int err_fd) {
     const std::string program = resolve_program(command.at(0));
     std::vector<char*> argv;
     for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
@@ -76,8 +84,8 @@ ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>
     if (pid == 0) {
         int err = 0;
         int null = ::open("/dev/null", O_RDONLY);
-        if (::chdir(dir.c_str()) != 0 || null < 0 || ::dup2(null, 0) < 0 || ::dup2(output_fd, 1) < 0 ||
-            ::dup2(output_fd, 2) < 0) {
+        if (::chdir(dir.c_str()) != 0 || null < 0 || ::dup2(null, 0) < 0 || ::dup2(out_fd, 1) < 0 ||
+            ::dup2(err_fd, 2) < 0) {
             err = errno;
         } else {
             ::execv(program.c_str(), argv.data());
@@ -111,20 +119,49 @@ ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>
     return s;
 }
 
+// The drawing of a prepared directory: the entry under the name given, or the
+// one case variant of the exchange file's name.
+std::optional<std::string> find_drawing(const std::string& dir, const DirState& before,
+                                        const std::optional<std::string>& name) {
+    if (name) {
+        if (!before.count(*name)) throw SetupError(dir + " holds nothing under " + *name);
+        return name;
+    }
+    std::vector<std::string> variants;
+    for (const auto& [n, e] : before)
+        if (name_kind(n) != NameKind::Other) variants.push_back(n);
+    if (variants.size() > 1) {
+        std::string list;
+        for (const std::string& v : variants) list += (list.empty() ? "" : ", ") + v;
+        throw SetupError(dir + " holds several names of the exchange file (" + list +
+                         "); say with --name which is the drawing");
+    }
+    if (variants.empty()) return std::nullopt;
+    return variants[0];
+}
+
+}  // namespace
+
 DirState read_dir(const std::string& dir) {
     DirState state;
     std::error_code ec;
     for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
         DirEntry entry;
-        entry.regular = fs::is_regular_file(e.symlink_status());
-        if (entry.regular) entry.bytes = read_file(e.path().string());
+        fs::file_status st = e.symlink_status();
+        entry.regular = fs::is_regular_file(st);
+        if (entry.regular) {
+            entry.bytes = read_file(e.path().string());
+        } else if (fs::is_symlink(st)) {
+            entry.other = "symbolic link to " + fs::read_symlink(e.path(), ec).string();
+            if (ec) throw SetupError("cannot read the link " + e.path().string() + ": " + ec.message());
+        } else {
+            entry.other = fs::is_directory(st) ? "directory" : "special file";
+        }
         state[e.path().filename().string()] = std::move(entry);
     }
     if (ec) throw SetupError("cannot list " + dir + ": " + ec.message());
     return state;
 }
-
-}  // namespace
 
 std::string resolve_program(const std::string& program) {
     if (program.empty()) throw SetupError("empty PROGRAM");
@@ -152,9 +189,26 @@ std::string resolve_program(const std::string& program) {
 Session run_session(const SessionOptions& o) {
     if (o.command.empty()) throw SetupError("no PROGRAM given");
     Session s;
-    s.drawing = read_file(o.drawing_path);
     s.level = debug_level(std::vector<std::string>(o.command.begin() + 1, o.command.end()));
     resolve_program(o.command[0]);  // fail before anything is made
+
+    if (o.prepared_dir) {
+        std::error_code ec;
+        if (!fs::is_directory(*o.prepared_dir, ec)) throw SetupError(*o.prepared_dir + " is not a directory");
+        s.dir = absolute_dir(*o.prepared_dir);
+        s.kept = true;
+        s.prepared.before = read_dir(s.dir);
+        s.prepared.name = find_drawing(*o.prepared_dir, s.prepared.before, o.name);
+        if (s.prepared.name) s.drawing = s.prepared.before.at(*s.prepared.name).bytes;
+        s.status = spawn_and_wait(s.dir, o.command, o.stdout_fd, o.stderr_fd);
+        s.after = read_dir(s.dir);
+        return s;
+    }
+
+    const std::string name = o.name.value_or(kExchangeFile);
+    s.drawing = read_file(o.drawing_path);
+    s.prepared.name = name;
+    s.prepared.before[name] = DirEntry{true, s.drawing, ""};
     s.dir = make_dir(o.keep_dir);
     s.kept = o.keep_dir.has_value();
 
@@ -170,12 +224,12 @@ Session run_session(const SessionOptions& o) {
     } cleanup{s.dir, s.kept};
 
     {
-        std::ofstream out(s.dir + "/" + o.name, std::ios::binary);
+        std::ofstream out(s.dir + "/" + name, std::ios::binary);
         out.write(s.drawing.data(), static_cast<std::streamsize>(s.drawing.size()));
         out.close();
-        if (!out) throw SetupError("cannot write " + s.dir + "/" + o.name);
+        if (!out) throw SetupError("cannot write " + s.dir + "/" + name);
     }
-    s.status = spawn_and_wait(s.dir, o.command, o.output_fd);
+    s.status = spawn_and_wait(s.dir, o.command, o.stdout_fd, o.stderr_fd);
     s.after = read_dir(s.dir);
     return s;
 }

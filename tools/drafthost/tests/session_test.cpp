@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,7 +59,7 @@ protected:
         o.name = name;
         o.command = {prog};
         o.command.insert(o.command.end(), args.begin(), args.end());
-        o.output_fd = quiet_;
+        o.stdout_fd = o.stderr_fd = quiet_;
         return run_session(o);
     }
 
@@ -145,7 +147,7 @@ TEST_F(SessionTest, ArgumentsReachTheProgramExactly) {
     o.keep_dir = keep;
     o.command = {program("args.sh", "pwd > where; for a in \"$@\"; do printf '[%s]' \"$a\"; done > args; exit 1"),
                  "/Za b", "*", "", "$T3"};
-    o.output_fd = quiet_;
+    o.stdout_fd = o.stderr_fd = quiet_;
     Session s = run_session(o);
     EXPECT_TRUE(s.kept);
     EXPECT_EQ(s.level, 3);
@@ -195,6 +197,150 @@ TEST_F(SessionTest, CommandLine) {
     EXPECT_EQ(drafthost(drawing_ + " " + good).first, 2);  // no --
     EXPECT_EQ(drafthost("--name a/b " + drawing_ + " -- " + good).first, 2);
     EXPECT_EQ(drafthost(root_ + "/missing -- " + good).first, 2);
+}
+
+// A directory prepared the way a test case prepares it, and runs in it.
+class PreparedTest : public SessionTest {
+protected:
+    std::string prepare(std::initializer_list<std::pair<const std::string, std::string>> files) {
+        std::string dir = root_ + "/run";
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        for (const auto& [name, bytes] : files) std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+        return dir;
+    }
+    Session run_in(const std::string& dir, const std::string& prog, std::optional<std::string> name = {}) {
+        SessionOptions o;
+        o.prepared_dir = dir;
+        o.name = name;
+        o.command = {prog};
+        o.stdout_fd = o.stderr_fd = quiet_;
+        return run_session(o);
+    }
+    EndingCheck ending(const Session& s) { return check_ending(s.status, s.level, s.prepared, s.after); }
+    std::string good_ = "printf " + kResult + " > JWC_TEMP.TXT";
+};
+
+TEST_F(PreparedTest, WhatTheHostLeftThereMustStayAsItWas) {
+    const std::string old = "# old\r\n";
+    std::string dir = prepare({{"JWC_TEMP.TXT", kInput}, {"JWC_q7q7.10", old}});
+    Session s = run_in(dir, program("good.sh", good_));
+    EXPECT_EQ(s.dir, dir);
+    EXPECT_EQ(s.prepared.name, "JWC_TEMP.TXT");
+    EXPECT_EQ(s.drawing, kInput);
+    EndingCheck e = ending(s);
+    EXPECT_TRUE(e.problems.empty()) << e.problems.front();
+    EXPECT_TRUE(fs::exists(dir + "/JWC_q7q7.10"));  // the directory is left as it is
+
+    dir = prepare({{"JWC_TEMP.TXT", kInput}, {"JWC_q7q7.10", old}});
+    e = ending(run_in(dir, program("edit.sh", good_ + "; echo x >> JWC_q7q7.10")));
+    ASSERT_EQ(e.problems.size(), 1u);
+    EXPECT_EQ(e.problems[0], "changed: JWC_q7q7.10, which the host had put there");
+
+    dir = prepare({{"JWC_TEMP.TXT", kInput}, {"JWC_q7q7.10", old}});
+    e = ending(run_in(dir, program("tidy.sh", good_ + "; rm JWC_q7q7.10")));
+    ASSERT_EQ(e.problems.size(), 1u);
+    EXPECT_EQ(e.problems[0], "removed: JWC_q7q7.10, which the host had put there");
+
+    // A leftover working copy is the program's to replace or remove.
+    dir = prepare({{"JWC_TEMP.TXT", kInput}, {"JWC_TEMP.104", old}});
+    EXPECT_TRUE(ending(run_in(dir, program("replace.sh", "rm JWC_TEMP.104; " + good_))).problems.empty());
+}
+
+TEST_F(PreparedTest, TheDrawingIsTheExchangeFileUnderAnyCase) {
+    std::string dir = prepare({{"jwc_temp.txt", kInput}, {"other.txt", "x"}});
+    Session s = run_in(dir, program("rename.sh", "mv jwc_temp.txt JWC_TEMP.TXT && " + good_));
+    EXPECT_EQ(s.prepared.name, "jwc_temp.txt");
+    EXPECT_TRUE(ending(s).problems.empty());
+
+    // Several names: the caller says which is the drawing.
+    dir = prepare({{"Jwc_temp.txt", kInput}, {"jWC_TEMP.TXT", "# other\r\n"}});
+    std::string rename = program("rename.sh", "mv Jwc_temp.txt JWC_TEMP.TXT && " + good_);
+    EXPECT_THROW(run_in(dir, rename), SetupError);
+    s = run_in(dir, rename, "Jwc_temp.txt");
+    EXPECT_TRUE(ending(s).problems.empty());
+    EXPECT_THROW(run_in(dir, rename, "jwc_temp.txt"), SetupError);  // not there
+
+    // No exchange file at all: only -1 with nothing touched is right.
+    dir = prepare({{"other.txt", "x"}});
+    s = run_in(dir, program("none.sh", "test -f JWC_TEMP.TXT || exit 255"));
+    EXPECT_FALSE(s.prepared.name);
+    EXPECT_TRUE(ending(s).problems.empty());
+    dir = prepare({});
+    EndingCheck e = ending(run_in(dir, program("bold.sh", good_)));
+    ASSERT_EQ(e.problems.size(), 1u);
+    EXPECT_EQ(e.problems[0], "completed at debug level 0 although the host gave no exchange file");
+    dir = prepare({});
+    e = ending(run_in(dir, program("one.sh", "exit 1")));
+    ASSERT_EQ(e.problems.size(), 1u);
+    EXPECT_NE(e.problems[0].find("which ends with -1"), std::string::npos);
+}
+
+TEST_F(PreparedTest, EntriesThatAreNoRegularFiles) {
+    // A directory in place of the exchange file: -1 leaves it as it was.
+    std::string dir = prepare({});
+    fs::create_directory(dir + "/JWC_TEMP.TXT");
+    EndingCheck e = ending(run_in(dir, program("ro.sh", ": > JWC_TEMP.104; exit 255")));
+    EXPECT_TRUE(e.problems.empty()) << e.problems.front();
+    ASSERT_EQ(e.notes.size(), 1u);
+    EXPECT_EQ(e.notes[0], "JWC_TEMP.104 left behind empty");
+    e = ending(run_in(dir, program("rmdir.sh", "rm -f JWC_TEMP.104; rmdir JWC_TEMP.TXT; exit 255")));
+    ASSERT_EQ(e.problems.size(), 1u);
+    EXPECT_NE(e.problems[0].find("JWC_TEMP.TXT should hold the host's input unchanged, but is missing"),
+              std::string::npos);
+
+    // A working copy that is a full device: status 1, the link as it was.
+    dir = prepare({{"JWC_TEMP.TXT", kInput}});
+    fs::create_symlink("/dev/full", dir + "/JWC_TEMP.104");
+    e = ending(run_in(dir, program("full.sh", "exit 1")));
+    EXPECT_TRUE(e.problems.empty()) << e.problems.front();
+    ASSERT_EQ(e.notes.size(), 1u);
+    EXPECT_EQ(e.notes[0], "JWC_TEMP.104 left as the host had it (symbolic link to /dev/full)");
+    e = ending(run_in(dir, program("relink.sh", "ln -sf /dev/null JWC_TEMP.104; exit 1")));
+    ASSERT_EQ(e.problems.size(), 1u);
+    EXPECT_EQ(e.problems[0], "JWC_TEMP.104 is not a regular file (symbolic link to /dev/null)");
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(PreparedTest, CommandLineWithPreparedDirectoryAndOutputFiles) {
+    const std::string out = root_ + "/out", err = root_ + "/err", both = root_ + "/both";
+    std::string noisy = program("noisy.sh", "printf 'out\\000put'; printf 'err\\r\\n' >&2; printf 'more'; " + good_);
+    std::string dir = prepare({{"JWC_TEMP.TXT", kInput}});
+    auto [code, report] = drafthost("--dir " + dir + " --stdout " + out + " --stderr " + err + " -- " + noisy);
+    EXPECT_EQ(code, 0) << report;
+    EXPECT_NE(report.find("\ndrawing: JWC_TEMP.TXT\n"), std::string::npos);
+    EXPECT_NE(report.find("verdict: contract kept\n"), std::string::npos);
+    EXPECT_EQ(slurp(out), std::string("out\0putmore", 11));
+    EXPECT_EQ(slurp(err), "err\r\n");
+    EXPECT_EQ(report.find("more"), std::string::npos);  // not in the report
+
+    // One file for both streams gets them in the order written.
+    std::ofstream(both) << "stale bytes, longer than the output";
+    dir = prepare({{"JWC_TEMP.TXT", kInput}});
+    EXPECT_EQ(drafthost("--dir " + dir + " --stdout " + both + " --stderr=" + both + " -- " + noisy).first, 0);
+    EXPECT_EQ(slurp(both), std::string("out\0puterr\r\nmore", 16));
+
+    // The prepared directory's checks reach the exit status.
+    dir = prepare({{"JWC_TEMP.TXT", kInput}, {"keep.me", "x"}});
+    std::tie(code, report) = drafthost("--dir " + dir + " -- " + program("tidy.sh", good_ + "; rm keep.me"));
+    EXPECT_EQ(code, 3);
+    EXPECT_NE(report.find("problem: removed: keep.me"), std::string::npos);
+
+    // drafthost's own errors, before PROGRAM runs.
+    std::string marker = program("marker.sh", "touch " + root_ + "/ran");
+    dir = prepare({{"JWC_TEMP.TXT", kInput}});
+    EXPECT_EQ(drafthost("--dir " + dir + " " + drawing_ + " -- " + marker).first, 2);
+    EXPECT_EQ(drafthost("--dir " + dir + " --keep " + root_ + "/k -- " + marker).first, 2);
+    EXPECT_EQ(drafthost("--dir " + root_ + "/missing -- " + marker).first, 2);
+    EXPECT_EQ(drafthost("--dir " + drawing_ + " -- " + marker).first, 2);
+    EXPECT_EQ(drafthost("--dir " + dir + " --stdout " + root_ + "/no/such/dir -- " + marker).first, 2);
+    dir = prepare({{"JWC_TEMP.TXT", kInput}, {"jwc_temp.txt", kInput}});
+    EXPECT_EQ(drafthost("--dir " + dir + " -- " + marker).first, 2);
+    EXPECT_FALSE(fs::exists(root_ + "/ran"));
 }
 
 }  // namespace
