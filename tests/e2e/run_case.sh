@@ -1,10 +1,15 @@
 #!/bin/bash
 # Runs one end-to-end case the way the host runs the program: in a fresh
-# directory holding the case's input files, with the case's arguments. Then
-# compares, byte for byte, the exit status, standard output, standard error
-# and the exact set of files left in the directory with their contents.
+# directory holding the case's input files, with the case's arguments, started
+# by drafthost (tools/drafthost), which checks the ending, the files left and
+# every returned record against the host contract. Then compares, byte for
+# byte, the exit status, standard output, standard error and the exact set of
+# files left in the directory with their contents.
 #
-#   run_case.sh PROGRAM CASE_DIR
+#   run_case.sh PROGRAM CASE_DIR [DRAFTHOST]
+#
+# DRAFTHOST defaults to $DRAFTHOST, else to the native build's
+# build/tools/drafthost/drafthost.
 #
 # A case folder holds:
 #   in/      files put into the directory before the run (may be absent)
@@ -19,13 +24,19 @@
 #   run_as   a numeric user id: the program runs as that user and its group
 #            (setpriv), for what root is never refused (a read-only
 #            directory, an unreadable file); such a case is posix_only
+#   drawing  the name of the host's drawing, for a directory holding the
+#            exchange file's name in several cases (absent: the one there is,
+#            or none)
 #
 # RUN_PREFIX, when set, is put in front of the program (for example an
 # emulator); CONSOLE=skip leaves out the two console comparisons.
-# BLESS=1 writes what the run produced into the case instead of comparing.
+# BLESS=1 writes what the run produced into the case instead of comparing (not
+# for a run that breaks the host contract).
 set -u
 prog=$1; case $prog in /*) ;; */*) prog=$(cd "$(dirname "$prog")" && pwd)/$(basename "$prog") ;; esac
 case_dir=$(cd "$2" && pwd)
+host=${3:-${DRAFTHOST:-$(cd "$(dirname "$0")/../.." && pwd)/build/tools/drafthost/drafthost}}
+[ -x "$host" ] || { echo "drafthost not found at $host: build it (target drafthost) or set DRAFTHOST"; exit 1; }
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
 mkdir "$work/run" "$work/expect"
@@ -45,10 +56,25 @@ if [ -f "$case_dir/run_as" ]; then
   as=(setpriv --reuid="$id" --regid="$id" --clear-groups)
 fi
 
-(cd "$work/run" && exec ${RUN_PREFIX:-} "${as[@]}" "$prog" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr")
-status=$?
+host_args=(--dir "$work/run" --stdout "$work/stdout" --stderr "$work/stderr")
+[ -f "$case_dir/drawing" ] && host_args+=(--name "$(cat "$case_dir/drawing")")
+"$host" "${host_args[@]}" -- ${RUN_PREFIX:-} "${as[@]}" "$prog" "${args[@]}" >"$work/report" 2>"$work/host_err"
+host_rc=$?
+# drafthost: 0 contract kept, 3 broken, anything else its own failure
+if [ $host_rc != 0 ] && [ $host_rc != 3 ]; then
+  echo "drafthost failed ($host_rc):"; cat "$work/host_err"; echo "case: $case_dir"; exit 1
+fi
+# the program's status, from the report's first line
+first=$(head -n 1 "$work/report")
+case $first in
+  "exit status: killed by signal "*) n=${first#exit status: killed by signal }; status=$((128 + ${n%% *})) ;;
+  "exit status: "[0-9]*) n=${first#exit status: }; status=${n%%[!0-9]*} ;;
+  *) echo "drafthost report without an exit status: $first"; exit 1 ;;
+esac
+contract() { grep -E '^(problem|verdict):' "$work/report"; }
 
 if [ "${BLESS:-}" = 1 ]; then
+  if [ $host_rc = 3 ]; then contract; echo "not blessed: the run breaks the host contract"; exit 1; fi
   rm -rf "$case_dir/out" && mkdir "$case_dir/out" && cp -a "$work/run/." "$case_dir/out/"
   [ "$status" = 0 ] && rm -f "$case_dir/status" || echo "$status" > "$case_dir/status"
   for s in stdout stderr; do
@@ -60,6 +86,8 @@ fi
 
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
+
+[ $host_rc = 0 ] || { bad "host contract broken"; contract; }
 
 want_status=0
 [ -f "$case_dir/status" ] && want_status=$(cat "$case_dir/status")
