@@ -304,6 +304,59 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
 
 // Copying ---------------------------------------------------------------
 
+// Per-byte flags of the bytes of w equal to the byte in every byte of c8:
+// bit 7 of each such byte set, exactly (no borrow runs between bytes).
+static inline unsigned long long equal_bytes(unsigned long long w, unsigned long long c8) {
+    const unsigned long long t = w ^ c8;
+    return ~(((t & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL) | t) & 0x8080808080808080ULL;
+}
+
+// Bit k of the result is byte k's flag (little-endian words).
+static inline unsigned long long flag_bits(unsigned long long flags) {
+    return ((flags >> 7) * 0x0102040810204080ULL) >> 56;
+}
+
+// Masks of the LFs and CRs among the 64 bytes at q, bit k for byte k.
+static void line_end_masks(const char* q, unsigned long long* lf, unsigned long long* cr) {
+    *lf = *cr = 0;
+    for (int i = 0; i < 8; i++) {
+        unsigned long long w;
+        std::memcpy(&w, q + 8 * i, 8);
+        *lf |= flag_bits(equal_bytes(w, 0x0A0A0A0A0A0A0A0AULL)) << (8 * i);
+        *cr |= flag_bits(equal_bytes(w, 0x0D0D0D0D0D0D0D0DULL)) << (8 * i);
+    }
+}
+
+// The usual stretch of a file, 64 bytes at a time from the start of a line
+// at p: lines that end in CR LF and take one read each, so that they are
+// counted and copied as they stand. Stops before the first 64 bytes that
+// hold anything else (a lone LF, a line longer than max) or that could reach
+// the limit, or are not all in the buffer. Returns the start of the line in
+// progress there, and adds the lines passed to *count.
+static const char* usual_stretch(const char* p, const char* end, int max, unsigned limit, unsigned* count) {
+    if (!little_endian) return p;
+    const char* q = p;   // the next 64 bytes
+    const char* s = p;   // the start of the line in progress
+    while (end - q >= 64 && limit - *count >= 64) {
+        unsigned long long lf, cr;
+        line_end_masks(q, &lf, &cr);
+        // Each LF needs a CR just before it, within the line.
+        const unsigned long long cr_before = cr << 1 | (q > s && q[-1] == '\r' ? 1 : 0);
+        if (lf & ~cr_before) break;
+        if (lf == 0) {
+            if (q + 64 - s > max) break;
+            q += 64;
+            continue;
+        }
+        // A CR LF line is read as its bytes before the CR and an LF.
+        if (q + __builtin_ctzll(lf) - s > max) break;
+        *count += static_cast<unsigned>(__builtin_popcountll(lf));
+        s = q + (63 - __builtin_clzll(lf)) + 1;
+        q += 64;
+    }
+    return s;
+}
+
 // A read never runs past a line feed, so a line that lies whole in the buffer
 // takes ceil(T / max) reads, T being its length as read (CR LF counted as one
 // byte, a lone CR as one). Its bytes arrive unchanged except that a lone LF
@@ -320,6 +373,7 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
             const char* start = in->buf + in->pos;  // bytes not yet copied
             const char* p = start;                  // start of the next line
             const char* end = in->buf + in->len;
+            p = usual_stretch(p, end, max, limit, &count);
             while (count < limit) {
                 const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
                 if (!lf) break;

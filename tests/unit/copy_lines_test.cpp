@@ -88,4 +88,23 @@ TEST_F(CopyLines, AcrossBufferFillsAndLimits) {
     }
 }
 
+TEST_F(CopyLines, MostlyCrLfLinesTakenInRuns) {
+    // The usual file: CR LF lines, most short, some at the 254-byte edge,
+    // lone CRs within lines, and now and then a lone LF, an empty line or a
+    // line too long for one read; limits that fall anywhere.
+    std::mt19937_64 rng(43);
+    for (int t = 0; t < 30; t++) {
+        std::string s;
+        while (s.size() < 200000) {
+            unsigned k = rng() % 100;
+            size_t len = k < 80 ? rng() % 40 : k < 90 ? rng() % 70 : k < 97 ? 250 + rng() % 8 : 255 + rng() % 300;
+            for (size_t j = 0; j < len; j++) s += rng() % 64 == 0 ? '\r' : static_cast<char>('a' + rng() % 26);
+            unsigned e = rng() % 400;
+            s += e < static_cast<unsigned>(t) ? "\n" : e == 399 ? "\r\r\n" : "\r\n";
+        }
+        for (unsigned limit : {63u, 64u, 65u, 129u, static_cast<unsigned>(rng() % 6000) + 1, 150001u})
+            expect_same(s, limit);
+    }
+}
+
 }  // namespace
