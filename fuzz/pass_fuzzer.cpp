@@ -14,7 +14,8 @@
 // file pool starts each iteration empty.
 //
 // Besides the sanitizers, each iteration checks what must hold whatever the
-// input: both files close without an error, the fill string and the pattern
+// input: the counting copy counts the lines as a plain byte loop counts them,
+// both files close without an error, the fill string and the pattern
 // text stay terminated inside their buffers, every line feed of the output
 // reaches the file as CR LF, and the output ends with the restoring block as
 // the C library formats it. An input whose size is a multiple of 8 is run a
@@ -68,6 +69,22 @@ std::string read_file(const std::string& name) {
     while ((n = os_read(f, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(n));
     os_close(f);
     return s;
+}
+
+// The number of lines the counting copy must find: the reads of at most 254
+// characters that the text-mode reader makes, a CR LF being one line end.
+unsigned reference_count(const uint8_t* p, size_t n) {
+    unsigned count = 0;
+    size_t len = 0;  // characters of the current read so far
+    for (size_t k = 0; k < n; k++) {
+        if (p[k] == '\r' && k + 1 < n && p[k + 1] == '\n') continue;  // translated away
+        len++;
+        if (p[k] == '\n' || len == 254) {
+            count++;
+            len = 0;
+        }
+    }
+    return len > 0 ? count + 1 : count;
 }
 
 bool ends_with(const std::string& s, const std::string& tail) {
@@ -127,6 +144,7 @@ static std::string run(const uint8_t* data, size_t size) {
 
     write_file(in_name, data + pos, size - pos);
     unsigned jd_xmax = Tcopy(in_name.c_str(), out_name.c_str());
+    if (jd_xmax != reference_count(data + pos, size - pos)) finding("the counting copy miscounted the lines");
     fpw = tf_open_write(out_name.c_str());
     fp = tf_open_read(in_name.c_str());
     if (!fpw || !fp) finding("cannot open the files of the pass");
