@@ -7,9 +7,13 @@
 #
 # Not run under Wine: cases marked posix_only (the reason is in the file), and
 # cases whose arguments hold non-ASCII bytes (Wine re-encodes the command line).
+#
+# Then: the release zip's contents, the runtime's wildcard expansion of the
+# arguments, and the kill test against the 64-bit .exe under Wine.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
 export WINEDEBUG=-all
 fail=0
 for arch in i686 x86_64; do
@@ -27,8 +31,23 @@ for arch in i686 x86_64; do
   echo "$arch: $want_magic console program, DLLs: $dlls"
 done
 
-"$wine" wineboot --init >/dev/null 2>&1
+# One Wine server for the whole suite, kept 30 s past its last client, with
+# nothing of ours open; the runs below find it (one already running for
+# another user of the prefix is used as it is).
+"$wineserver" -p30 </dev/null >/dev/null 2>&1
+"$wine" wineboot --init </dev/null >/dev/null 2>&1
 exe=$top/build-win-x86_64/linetext.exe
+# The cases are run through drafthost, a native program: the native build's,
+# or one built here on its own when there is none.
+if [ -z "${DRAFTHOST:-}" ]; then
+  DRAFTHOST=$top/build/tools/drafthost/drafthost
+  if [ ! -x "$DRAFTHOST" ]; then
+    DRAFTHOST=$top/build-drafthost/drafthost
+    { cmake -S "$top/tools/drafthost" -B "$top/build-drafthost" -DDRAFTHOST_TESTS=OFF >/dev/null &&
+      cmake --build "$top/build-drafthost" -j2 >/dev/null; } || exit 1
+  fi
+  export DRAFTHOST
+fi
 passed=0 failed=0 skipped=0
 for c in "$top"/tests/e2e/cases/*/; do
   c=${c%/}
@@ -43,5 +62,78 @@ for c in "$top"/tests/e2e/cases/*/; do
     echo "$out"
   fi
 done
+# A check's output goes through a file, not a pipe: a Wine server started by
+# one of its runs keeps the run's standard output and error open, and reading
+# a pipe to its end would wait for that server.
+check() {  # LABEL COMMAND...: one more check, counted with the cases
+  local log
+  log=$(mktemp)
+  if "${@:2}" >"$log" 2>&1 </dev/null; then
+    passed=$((passed + 1))
+    cat "$log"
+    echo "$1: ok"
+  else
+    failed=$((failed + 1))
+    cat "$log"
+    echo "FAIL: $1"
+  fi
+  rm -f "$log"
+}
+
+# The release: exactly the 32-bit .exe, the README and the licence, and the
+# .exe in it a 32-bit console program needing Windows' own DLLs only.
+release_contents() {
+  local zip names t head
+  zip=$(bash "$top/tools/release.sh") || return 1
+  names=$(cmake -E tar tf "$zip" | LC_ALL=C sort | tr '\n' ' ')
+  [ "$names" = "LICENSE README.md linetext.exe " ] || { echo "zip holds: $names"; return 1; }
+  t=$(mktemp -d)
+  (cd "$t" && cmake -E tar xf "$zip") || { rm -rf "$t"; return 1; }
+  cmp -s "$t/README.md" "$top/README.md" && cmp -s "$t/LICENSE" "$top/LICENSE" || { echo "zip's texts differ"; rm -rf "$t"; return 1; }
+  head=$(i686-w64-mingw32-objdump -p "$t/linetext.exe")
+  rm -rf "$t"
+  echo "$head" | grep -q "^Magic.*(PE32)" && echo "$head" | grep -q "Subsystem.*(Windows CUI)" &&
+    [ "$(echo "$head" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')" = "KERNEL32.dll msvcrt.dll " ] ||
+    { echo "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"; return 1; }
+}
+check "release zip" release_contents
+
+# Wildcards: the runtime replaces an argument holding * or ? by the names of
+# the matching files before main runs, and passes one that matches nothing as
+# written. Options may be led by '-' or '$', which a file name can hold, so a
+# file named like an option and matched by a pattern argument becomes that
+# option, and the files left tell which argument arrived. (Wine expands a
+# quoted pattern too, where Windows passes it as written; the quoting rule is
+# therefore not checked here.)
+cases=$top/tests/e2e/cases
+wild() {  # INPUT EXPECTED_DIR NAMED_FILE|- ARG...: run in a fresh directory, compare the files left
+  local input=$1 want=$2 named=$3 d e st
+  shift 3
+  d=$(mktemp -d) e=$(mktemp -d)
+  cp "$input" "$d/JWC_TEMP.TXT"
+  cp -a "$want/." "$e/"
+  if [ "$named" != - ]; then : > "$d/$named"; : > "$e/$named"; fi
+  (cd "$d" && exec "$wine" "$exe" "$@" </dev/null >/dev/null 2>&1)
+  st=$?
+  diff -r "$e" "$d" >/dev/null || { echo "files left:"; (cd "$d" && ls -A); diff -r "$e" "$d" | head -5; st=1; }
+  rm -rf "$d" "$e"
+  return $st
+}
+ab=$cases/fill_ex01_ab_along_x
+# -Z* with a file "-ZAB" there: the pattern text AB
+check "wildcard * gives the matching file's name" wild "$ab/in/JWC_TEMP.TXT" "$ab/out" -ZAB '-Z*'
+# $T? with a file "$T2" there: debug level 2, the input kept, the trace in JWC_TEMP.104
+check "wildcard ? gives the matching file's name" wild "$ab/in/JWC_TEMP.TXT" "$cases/fill_ex01_level2_trace/out" '$T2' /ZAB '$T?'
+# -Z* with no such file: the pattern text * itself, as wide as A or B
+star=$(mktemp -d)
+sed 's/"ABABAB\r$/"******\r/' "$ab/out/JWC_TEMP.TXT" > "$star/JWC_TEMP.TXT"
+check "wildcard matching nothing arrives as written" wild "$ab/in/JWC_TEMP.TXT" "$star" - '-Z*'
+rm -rf "$star"
+
+# Kills at random moments under Wine: the exchange file is always the input or
+# the complete result. (A leftover working copy is the end-to-end case
+# run_leftover_working_copy, run above.)
+check "kill test under Wine" env RUN_PREFIX="$wine" timeout 300 bash "$top/tests/e2e/kill_test.sh" "$exe" 40 2024
+
 echo "windows: $passed passed, $failed failed, $skipped skipped"
 [ $fail = 0 ] && [ $failed = 0 ]
