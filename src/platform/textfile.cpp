@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/format.h"
+#include "platform/linescan.h"
 #include "platform/os.h"
 
 // A written file goes out in whole, aligned blocks of BUF_SIZE bytes; what a
@@ -78,27 +79,6 @@ static int plain_run(const char* p, int n) {
     return cr ? static_cast<int>(static_cast<const char*>(cr) - p) : n;
 }
 
-// Flags, in each byte of w, whether it is below 0x0E (a NUL, a tab, a CR, an
-// LF, ...). The lowest flagged byte is exact; those above it may not be.
-static inline unsigned long long below_0e(unsigned long long w) {
-    return (w - 0x0E0E0E0E0E0E0E0EULL) & ~w & 0x8080808080808080ULL;
-}
-
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-static const bool little_endian = true;  // the first byte in memory is the lowest
-#else
-static const bool little_endian = false;
-#endif
-
-// The index of the first byte below 0x0E among the eight at q, m being
-// below_0e of them (nonzero).
-static inline int first_below_0e(const char* q, unsigned long long m) {
-    if (little_endian) return __builtin_ctzll(m) / 8;
-    int k = 0;
-    while (static_cast<unsigned char>(q[k]) >= 0x0E) k++;
-    return k;
-}
-
 // The usual read: bytes of 0x0E and up, then LF or CR LF, whole in the buffer
 // and within max. Copies it to out and returns its length, or -1 when the
 // read is not of that kind (nothing is taken then). The bytes go eight at a
@@ -144,12 +124,20 @@ static int usual_read(TextFile* f, char* out, int max) {
     return i + 1;
 }
 
+// Any read, byte run by byte run; kept out of line, so that the usual read
+// is a small leaf.
+__attribute__((noinline)) static int any_read(TextFile* f, char* out, int size);
+
 int tf_gets(TextFile* f, char* out, int size) {
-    int n = 0, max = size - 1;
     if (f->pos < f->len) {
-        int r = usual_read(f, out, max);
+        int r = usual_read(f, out, size - 1);
         if (r >= 0) return r;
     }
+    return any_read(f, out, size);
+}
+
+static int any_read(TextFile* f, char* out, int size) {
+    int n = 0, max = size - 1;
     while (n < max) {
         if (f->pos == f->len && !refill(f)) break;
         // Copy plain bytes up to the next CR or LF, or as many as fit.
@@ -190,7 +178,7 @@ enum { BEHIND_STEP = 1 << 20 };
 
 // Writes n bytes from the front of the buffer and moves what is behind them
 // to the front.
-static void write_out(TextFile* f, int n) {
+__attribute__((noinline)) static void write_out(TextFile* f, int n) {
     if (n > 0 && !f->failed && os_write(f->os, f->buf, n) != n) f->failed = 1;
     f->flushed += n;
     f->len -= n;
@@ -304,38 +292,6 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
 
 // Copying ---------------------------------------------------------------
 
-// Per-byte flags of the bytes of w equal to the byte in every byte of c8:
-// bit 7 of each such byte set, exactly (no borrow runs between bytes).
-static inline unsigned long long equal_bytes(unsigned long long w, unsigned long long c8) {
-    const unsigned long long t = w ^ c8;
-    return ~(((t & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL) | t) & 0x8080808080808080ULL;
-}
-
-// Bit k of the result is byte k's flag (little-endian words).
-static inline unsigned long long flag_bits(unsigned long long flags) {
-    return ((flags >> 7) * 0x0102040810204080ULL) >> 56;
-}
-
-// The number of bits set, without the library call that the baseline
-// instruction set would need.
-static inline unsigned bit_count(unsigned long long x) {
-    x = x - ((x >> 1) & 0x5555555555555555ULL);
-    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-    return static_cast<unsigned>((x * 0x0101010101010101ULL) >> 56);
-}
-
-// Masks of the LFs and CRs among the 64 bytes at q, bit k for byte k.
-static void line_end_masks(const char* q, unsigned long long* lf, unsigned long long* cr) {
-    *lf = *cr = 0;
-    for (int i = 0; i < 8; i++) {
-        unsigned long long w;
-        std::memcpy(&w, q + 8 * i, 8);
-        *lf |= flag_bits(equal_bytes(w, 0x0A0A0A0A0A0A0A0AULL)) << (8 * i);
-        *cr |= flag_bits(equal_bytes(w, 0x0D0D0D0D0D0D0D0DULL)) << (8 * i);
-    }
-}
-
 // The usual stretch of a file, 64 bytes at a time from the start of a line
 // at p: lines that end in CR LF and take one read each, so that they are
 // counted and copied as they stand. Stops before the first 64 bytes that
@@ -343,7 +299,7 @@ static void line_end_masks(const char* q, unsigned long long* lf, unsigned long 
 // the limit, or are not all in the buffer. Returns the start of the line in
 // progress there, and adds the lines passed to *count.
 static const char* usual_stretch(const char* p, const char* end, int max, unsigned limit, unsigned* count) {
-    if (!little_endian) return p;
+    if (!line_end_masks_exact) return p;
     const char* q = p;   // the next 64 bytes
     const char* s = p;   // the start of the line in progress
     while (end - q >= 64 && limit - *count >= 64) {
