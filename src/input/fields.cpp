@@ -132,7 +132,12 @@ const char* read_double(const char* s, double* out) {
     if (*q == '+' || *q == '-') neg = *q++ == '-';
     double v;
     int n;
-    if ((n = word(q, "infinity")) || (n = word(q, "inf"))) {
+    const char* end;
+    // Most numbers are plain decimals: tried first when a digit or a point
+    // leads; "inf" and "nan" start with neither.
+    if ((is_digit(*q) || *q == '.') && (end = fast_decimal(q, &v))) {
+        q = end;
+    } else if ((n = word(q, "infinity")) || (n = word(q, "inf"))) {
         v = std::numeric_limits<double>::infinity();
         q += n;
     } else if ((n = word(q, "nan"))) {
@@ -143,8 +148,6 @@ const char* read_double(const char* s, double* out) {
             while (is_digit(*r) || (lower(*r) >= 'a' && lower(*r) <= 'z') || *r == '_') r++;
             if (*r == ')') q = r + 1;
         }
-    } else if (const char* end = fast_decimal(q, &v)) {
-        q = end;
     } else {
         bool hex = q[0] == '0' && lower(q[1]) == 'x';
         long mag = 0, exp = 0;
