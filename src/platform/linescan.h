@@ -88,3 +88,33 @@ static inline void line_end_masks(const char* q, unsigned long long* lf, unsigne
     line_end_masks_words(q, lf, cr);
 #endif
 }
+
+// The index of the first byte below 0x0E among the sixteen at q, or 16.
+static inline int first_below_0e_16(const char* q) {
+#ifdef __SSE2__
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const unsigned at_least = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(0x0E)), x)));
+    const unsigned below = ~at_least & 0xFFFFu;
+    return below ? __builtin_ctz(below) : 16;
+#else
+    for (int h = 0; h < 16; h += 8) {
+        unsigned long long w;
+        std::memcpy(&w, q + h, 8);
+        if (const unsigned long long m = below_0e(w)) return h + first_below_0e(q + h, m);
+    }
+    return 16;
+#endif
+}
+
+// Stores sixteen bytes at d: the first k of s, then zero bytes.
+static inline void copy16_before(char* d, const char* s, int k) {
+#ifdef __SSE2__
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i keep = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(k)), index);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_and_si128(x, keep));
+#else
+    for (int j = 0; j < 16; j++) d[j] = j < k ? s[j] : '\0';
+#endif
+}

@@ -81,8 +81,8 @@ static int plain_run(const char* p, int n) {
 
 // The usual read: bytes of 0x0E and up, then LF or CR LF, whole in the buffer
 // and within max. Copies it to out and returns its length, or -1 when the
-// read is not of that kind (nothing is taken then). The bytes go eight at a
-// time; behind the read's terminator only zero bytes are written.
+// read is not of that kind (nothing is taken then). The bytes go sixteen at
+// a time; behind the read's terminator only zero bytes are written.
 static int usual_read(TextFile* f, char* out, int max) {
     const char* p = f->buf + f->pos;
     int avail = f->len - f->pos;
@@ -90,23 +90,18 @@ static int usual_read(TextFile* f, char* out, int max) {
     int i = 0;
     for (;;) {
         if (i >= avail) return -1;
-        // pos + i < len <= BUF_SIZE: the eight bytes lie in buf, though the
-        // last of them may be stale.
-        unsigned long long w;
-        std::memcpy(&w, p + i, 8);
-        const unsigned long long m = below_0e(w);
-        if (!m) {
-            if (i + 8 > avail) return -1;
-            std::memcpy(out + i, &w, 8);
-            i += 8;
+        // pos + i < len <= BUF_SIZE: the sixteen bytes lie in buf, though
+        // the last of them may be stale.
+        const int k = first_below_0e_16(p + i);
+        if (k == 16) {
+            if (i + 16 > avail) return -1;
+            std::memcpy(out + i, p + i, 16);
+            i += 16;
             continue;
         }
-        const int k = first_below_0e(p + i, m);
         if (i + k >= avail) return -1;
-        if (little_endian && i + 8 <= max + 1) {
-            // the bytes before the first flagged one, and zero bytes
-            const unsigned long long keep = k == 0 ? 0 : w & (~0ULL >> (64 - 8 * k));
-            std::memcpy(out + i, &keep, 8);
+        if (i + 16 <= max + 1) {
+            copy16_before(out + i, p + i, k);
         } else {
             for (int j = 0; j < k; j++) out[i + j] = p[i + j];
         }
@@ -241,17 +236,18 @@ int tf_write(TextFile* f, const char* s, int n) {
 // Short copies as words: a read is a few dozen bytes, which a call or a
 // string instruction costs more than copying.
 static void copy_short(char* d, const char* s, int n) {
-    if (n < 8) {
+    if (n >= 16) {
+        for (int i = 0; i + 16 < n; i += 16) std::memcpy(d + i, s + i, 16);
+        std::memcpy(d + n - 16, s + n - 16, 16);  // the last sixteen, overlapping
+    } else if (n >= 8) {
+        std::memcpy(d, s, 8);
+        std::memcpy(d + n - 8, s + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(d, s, 4);
+        std::memcpy(d + n - 4, s + n - 4, 4);
+    } else {
         for (int i = 0; i < n; i++) d[i] = s[i];
-        return;
     }
-    unsigned long long w;
-    for (int i = 0; i + 8 < n; i += 8) {
-        std::memcpy(&w, s + i, 8);
-        std::memcpy(d + i, &w, 8);
-    }
-    std::memcpy(&w, s + n - 8, 8);  // the last eight bytes, overlapping
-    std::memcpy(d + n - 8, &w, 8);
 }
 
 int tf_write_read(TextFile* f, const char* s, int n) {

@@ -59,4 +59,22 @@ TEST(LineScan, FirstByteBelow0x0E) {
     }
 }
 
+TEST(LineScan, SixteenBytesAtOnce) {
+    std::mt19937_64 rng(9);
+    for (int t = 0; t < 20000; t++) {
+        char q[16], d[16];
+        int want = 16;
+        for (int k = 0; k < 16; k++) {
+            unsigned r = rng() % 64;
+            q[k] = static_cast<char>(r < 2 ? rng() % 0x0E : r < 6 ? 0x0E + rng() % 3 : r < 30 ? 0x80 + rng() % 0x80 : 'a');
+            if (want == 16 && static_cast<unsigned char>(q[k]) < 0x0E) want = k;
+        }
+        ASSERT_EQ(first_below_0e_16(q), want);
+        const int k = static_cast<int>(rng() % 17);
+        std::memset(d, '#', sizeof d);
+        copy16_before(d, q, k);
+        for (int j = 0; j < 16; j++) ASSERT_EQ(d[j], j < k ? q[j] : '\0') << "k " << k << ", byte " << j;
+    }
+}
+
 }  // namespace
