@@ -235,15 +235,16 @@ int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
     // Zero bytes behind the record, so that nothing of an earlier, longer
     // record shows through when a short one is looked at. buf, the read as it
     // came (for the echo), is kept all zero behind the read: only what the
-    // last, longer read left there needs clearing. A read that holds a NUL
-    // byte is looked at up to that byte, in a copy of its own.
-    char buf[255] = {};
+    // last, longer read left there needs clearing, a block at a time. A read
+    // that holds a NUL byte is looked at up to that byte, in a copy of its
+    // own. The padding behind the 255 bytes takes the blocks.
+    char buf[255 + TF_READ_PAD] = {};
     char cut[255];
     int last = 0;
     for (unsigned jd_x = 0; jd_x != jd_limit; jd_x++) {
-        int n = tf_gets(fp, buf, sizeof buf);
+        int n = tf_gets(fp, buf, 255);
         if (n < 0) break;
-        if (last > n) std::memset(buf + n, 0, static_cast<size_t>(last - n));
+        for (int k = n; k < last; k += TF_READ_PAD) std::memset(buf + k, 0, TF_READ_PAD);
         last = n;
         const char* rec = buf;
         int len = tf_last_nul(fp);

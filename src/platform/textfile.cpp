@@ -233,28 +233,11 @@ int tf_write(TextFile* f, const char* s, int n) {
     return f->failed ? -1 : n;
 }
 
-// Short copies as words: a read is a few dozen bytes, which a call or a
-// string instruction costs more than copying.
-static void copy_short(char* d, const char* s, int n) {
-    if (n >= 16) {
-        for (int i = 0; i + 16 < n; i += 16) std::memcpy(d + i, s + i, 16);
-        std::memcpy(d + n - 16, s + n - 16, 16);  // the last sixteen, overlapping
-    } else if (n >= 8) {
-        std::memcpy(d, s, 8);
-        std::memcpy(d + n - 8, s + n - 8, 8);
-    } else if (n >= 4) {
-        std::memcpy(d, s, 4);
-        std::memcpy(d + n - 4, s + n - 4, 4);
-    } else {
-        for (int i = 0; i < n; i++) d[i] = s[i];
-    }
-}
-
 int tf_write_read(TextFile* f, const char* s, int n) {
     if (n > FMT_LINE_MAX) return tf_write(f, s, n);
-    char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the read
+    char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the read and its padding
     const int body = n > 0 && s[n - 1] == '\n' ? n - 1 : n;
-    copy_short(d, s, body);
+    for (int i = 0; i < body; i += TF_READ_PAD) std::memcpy(d + i, s + i, TF_READ_PAD);
     f->len += body;
     if (body < n) {
         d[body] = '\r';

@@ -29,7 +29,9 @@ int tf_last_nul(const TextFile* f);
 int tf_write(TextFile* f, const char* s, int n);
 
 // Writes one read as tf_gets gave it: the read's only line feed, if any, is
-// its last byte.
+// its last byte. The bytes go over in blocks of TF_READ_PAD, so s must have
+// room for n rounded up to a multiple of TF_READ_PAD.
+enum { TF_READ_PAD = 16 };
 int tf_write_read(TextFile* f, const char* s, int n);
 
 // One formatted print (format.h's conversions). Returns the number of bytes
