@@ -234,18 +234,15 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
 int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
     // Zero bytes behind the record, so that nothing of an earlier, longer
     // record shows through when a short one is looked at. buf, the read as it
-    // came (for the echo), is kept all zero behind the read: only what the
-    // last, longer read left there needs clearing, a block at a time. A read
-    // that holds a NUL byte is looked at up to that byte, in a copy of its
-    // own. The padding behind the 255 bytes takes the blocks.
-    char buf[255 + TF_READ_PAD] = {};
+    // came (for the echo), is all zero before each read: what a read wrote
+    // is cleared after it, in aligned blocks (the padding behind the 255
+    // bytes takes them). A read that holds a NUL byte is looked at up to that
+    // byte, in a copy of its own.
+    alignas(16) char buf[255 + TF_READ_PAD] = {};
     char cut[255];
-    int last = 0;
     for (unsigned jd_x = 0; jd_x != jd_limit; jd_x++) {
         int n = tf_gets(fp, buf, 255);
         if (n < 0) break;
-        for (int k = n; k < last; k += TF_READ_PAD) std::memset(buf + k, 0, TF_READ_PAD);
-        last = n;
         const char* rec = buf;
         int len = tf_last_nul(fp);
         if (len >= 0) {
@@ -259,6 +256,7 @@ int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
             con_out("##  buf=(%s)\n", rec);
         }
         dispatch(rec, buf, n, jd_x);
+        for (int k = 0; k <= n; k += TF_READ_PAD) std::memset(buf + k, 0, TF_READ_PAD);
     }
     iPattern++;
     return 0;

@@ -107,14 +107,17 @@ static inline int first_below_0e_16(const char* q) {
 #endif
 }
 
-// Stores sixteen bytes at d: the first k of s, then zero bytes.
-static inline void copy16_before(char* d, const char* s, int k) {
+// Stores sixteen bytes at d: the first k of s (k < 16), an LF, then zero
+// bytes. One store, so that a later load of the sixteen bytes is forwarded.
+static inline void copy16_line_end(char* d, const char* s, int k) {
 #ifdef __SSE2__
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m128i keep = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(k)), index);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_and_si128(x, keep));
+    const __m128i at = _mm_set1_epi8(static_cast<char>(k));
+    const __m128i keep = _mm_cmpgt_epi8(at, index);
+    const __m128i lf = _mm_and_si128(_mm_cmpeq_epi8(at, index), _mm_set1_epi8('\n'));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_and_si128(x, keep), lf));
 #else
-    for (int j = 0; j < 16; j++) d[j] = j < k ? s[j] : '\0';
+    for (int j = 0; j < 16; j++) d[j] = j < k ? s[j] : j == k ? '\n' : '\0';
 #endif
 }

@@ -99,24 +99,23 @@ static int usual_read(TextFile* f, char* out, int max) {
             i += 16;
             continue;
         }
-        if (i + k >= avail) return -1;
+        const int e = i + k;  // the first byte below 0x0E: the line end, or not the usual read
+        int skip;
+        if (e < avail && p[e] == '\n') skip = e + 1;
+        else if (e + 1 < avail && p[e] == '\r' && p[e + 1] == '\n') skip = e + 2;
+        else return -1;
         if (i + 16 <= max + 1) {
-            copy16_before(out + i, p + i, k);
+            copy16_line_end(out + i, p + i, k);
+            if (k == 15) out[e + 1] = '\0';
         } else {
             for (int j = 0; j < k; j++) out[i + j] = p[i + j];
+            out[e] = '\n';
+            out[e + 1] = '\0';
         }
-        i += k;
-        break;
+        f->pos += skip;
+        f->nul = -1;
+        return e + 1;
     }
-    int skip;
-    if (i < avail && p[i] == '\n') skip = i + 1;
-    else if (i + 1 < avail && p[i] == '\r' && p[i + 1] == '\n') skip = i + 2;
-    else return -1;
-    out[i] = '\n';
-    out[i + 1] = '\0';
-    f->pos += skip;
-    f->nul = -1;
-    return i + 1;
 }
 
 // Any read, byte run by byte run; kept out of line, so that the usual read

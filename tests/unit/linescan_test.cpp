@@ -70,10 +70,11 @@ TEST(LineScan, SixteenBytesAtOnce) {
             if (want == 16 && static_cast<unsigned char>(q[k]) < 0x0E) want = k;
         }
         ASSERT_EQ(first_below_0e_16(q), want);
-        const int k = static_cast<int>(rng() % 17);
+        const int k = static_cast<int>(rng() % 16);
         std::memset(d, '#', sizeof d);
-        copy16_before(d, q, k);
-        for (int j = 0; j < 16; j++) ASSERT_EQ(d[j], j < k ? q[j] : '\0') << "k " << k << ", byte " << j;
+        copy16_line_end(d, q, k);
+        for (int j = 0; j < 16; j++)
+            ASSERT_EQ(d[j], j < k ? q[j] : j == k ? '\n' : '\0') << "k " << k << ", byte " << j;
     }
 }
 
