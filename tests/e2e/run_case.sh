@@ -30,6 +30,8 @@
 #
 # RUN_PREFIX, when set, is put in front of the program (for example an
 # emulator); CONSOLE=skip leaves out the two console comparisons.
+# ARGS_ICONV=FROM:TO converts the arguments with iconv before the run (an
+# emulator that re-encodes the command line may need them in its own charset).
 # BLESS=1 writes what the run produced into the case instead of comparing (not
 # for a run that breaks the host contract).
 set -u
@@ -43,7 +45,13 @@ mkdir "$work/run" "$work/expect"
 [ -d "$case_dir/in" ] && cp -a "$case_dir/in/." "$work/run/"
 [ -d "$case_dir/out" ] && cp -a "$case_dir/out/." "$work/expect/"
 args=()
-[ -f "$case_dir/args" ] && mapfile -t args < "$case_dir/args"
+if [ -f "$case_dir/args" ]; then
+  if [ -n "${ARGS_ICONV:-}" ]; then
+    mapfile -t args < <(iconv -f "${ARGS_ICONV%%:*}" -t "${ARGS_ICONV#*:}" "$case_dir/args")
+  else
+    mapfile -t args < "$case_dir/args"
+  fi
+fi
 if [ -f "$case_dir/setup" ]; then
   (cd "$work/run" && EXPECT="$work/expect" bash "$case_dir/setup") || { echo "setup failed"; exit 1; }
 fi
