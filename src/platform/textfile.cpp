@@ -304,75 +304,41 @@ static const char* usual_stretch(const char* p, const char* end, int max, unsign
 // takes ceil(T / max) reads, T being its length as read (CR LF counted as one
 // byte, a lone CR as one). Its bytes arrive unchanged except that a lone LF
 // gains its CR. Such lines are counted and copied in runs; a line that runs
-// past the buffer, or whose reads would pass the limit, goes read by read
-// exactly as tf_gets takes it.
+// past the buffer, or whose reads would pass the limit, goes over one read at
+// a time, taken by tf_gets itself.
 unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
     const int max = size - 1;
     unsigned count = 0;
-    int taken = 0;  // bytes of the read in progress
+    char line[TF_COPY_SIZE_MAX];
     while (count < limit) {
         if (in->pos == in->len && !refill(in)) break;
-        if (taken == 0) {
-            const char* start = in->buf + in->pos;  // bytes not yet copied
-            const char* p = start;                  // start of the next line
-            const char* end = in->buf + in->len;
-            p = usual_stretch(p, end, max, limit, &count);
-            while (count < limit) {
-                const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-                if (!lf) break;
-                const bool crlf = lf > p && lf[-1] == '\r';
-                const unsigned long length = static_cast<unsigned long>(lf - p) + (crlf ? 0 : 1);
-                const unsigned long reads = length <= static_cast<unsigned long>(max) ? 1 : (length + max - 1) / max;
-                if (reads > limit - count) break;
-                if (!crlf) {
-                    put_raw(out, start, lf - start);
-                    put_raw(out, "\r\n", 2);
-                    start = lf + 1;
-                }
-                count += static_cast<unsigned>(reads);
-                p = lf + 1;
-            }
-            put_raw(out, start, p - start);
-            in->pos = static_cast<int>(p - in->buf);
-            if (count == limit) break;
-            if (in->pos == in->len) continue;
-        }
-        // One step of a read, as tf_gets makes it: plain bytes up to the next
-        // CR or LF, as many as the read still takes.
-        const char* p = in->buf + in->pos;
-        int k = in->len - in->pos;
-        if (k > max - taken) k = max - taken;
-        int run = plain_run(p, k);
-        put_raw(out, p, run);
-        in->pos += run;
-        taken += run;
-        if (run < k) {
-            if (in->buf[in->pos] == '\n') {
+        const char* start = in->buf + in->pos;  // bytes not yet copied
+        const char* end = in->buf + in->len;
+        const char* p = usual_stretch(start, end, max, limit, &count);  // start of the next line
+        while (count < limit) {
+            const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+            if (!lf) break;
+            const bool crlf = lf > p && lf[-1] == '\r';
+            const unsigned long length = static_cast<unsigned long>(lf - p) + (crlf ? 0 : 1);
+            const unsigned long reads = length <= static_cast<unsigned long>(max) ? 1 : (length + max - 1) / max;
+            if (reads > limit - count) break;
+            if (!crlf) {
+                put_raw(out, start, lf - start);
                 put_raw(out, "\r\n", 2);
-                in->pos++;
-                count++;
-                taken = 0;
-                continue;
+                start = lf + 1;
             }
-            // CR: one LF after it makes the pair a single line end.
-            if (in->pos + 1 == in->len) refill(in);
-            if (in->pos + 1 < in->len && in->buf[in->pos + 1] == '\n') {
-                put_raw(out, "\r\n", 2);
-                in->pos += 2;
-                count++;
-                taken = 0;
-                continue;
-            }
-            put_raw(out, "\r", 1);
-            in->pos++;
-            taken++;
+            count += static_cast<unsigned>(reads);
+            p = lf + 1;
         }
-        if (taken == max) {
-            count++;
-            taken = 0;
-        }
+        put_raw(out, start, p - start);
+        in->pos = static_cast<int>(p - in->buf);
+        if (count == limit) break;
+        if (in->pos == in->len) continue;
+        const int n = tf_gets(in, line, size);
+        if (n < 0) break;
+        tf_write(out, line, n);
+        count++;
     }
-    if (taken > 0) count++;  // the last line, cut short by the end of the file
     return count;
 }
 

@@ -39,8 +39,10 @@ int tf_write_read(TextFile* f, const char* s, int n);
 int tf_printf(TextFile* f, const char* fmt, ...);
 
 // Copies lines from in to out as a loop of tf_gets with a buffer of size bytes
-// and tf_write of each line would, until limit lines are copied or the input
-// ends, and returns the number of lines copied. The bytes go over in runs.
+// (at most TF_COPY_SIZE_MAX) and tf_write of each line would, until limit
+// lines are copied or the input ends, and returns the number of lines copied.
+// The bytes go over in runs.
+enum { TF_COPY_SIZE_MAX = 256 };
 unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size);
 
 // Nonzero once any read, write, flush or sync of this file has failed.
