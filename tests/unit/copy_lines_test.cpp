@@ -5,36 +5,19 @@
 // fills, lone CRs and LFs, NUL bytes, and a limit reached inside a line.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 
 #include "platform/textfile.h"
+#include "tempdir.h"
 
 namespace {
 
-class CopyLines : public ::testing::Test {
+class CopyLines : public TempDirTest {
 protected:
-    std::string dir;
-    void SetUp() override {
-        char tmpl[] = "/tmp/linetext-copy-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string path(const char* name) const { return dir + "/" + name; }
-    std::string get(const char* name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
     // Copies "in" both ways and compares the counts and the copies.
     void expect_same(const std::string& bytes, unsigned limit) {
-        std::ofstream(path("in"), std::ios::binary) << bytes;
+        put("in", bytes);
         TextFile* in = tf_open_read(path("in").c_str());
         TextFile* out = tf_open_write(path("by_line").c_str());
         ASSERT_TRUE(in && out);

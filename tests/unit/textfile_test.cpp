@@ -11,33 +11,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "platform/os.h"
 #include "platform/textfile.h"
+#include "tempdir.h"
 
 namespace {
 
-class TextFileTest : public ::testing::Test {
+class TextFileTest : public TempDirTest {
 protected:
-    std::string dir;
-    void SetUp() override {
-        char tmpl[] = "/tmp/linetext-tf-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string path(const std::string& name) const { return dir + "/" + name; }
-    void put(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-    }
-    std::string get(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     // Every tf_gets result until -1.
     std::vector<std::string> lines(const std::string& bytes, int size) const {
         put("in.txt", bytes);
