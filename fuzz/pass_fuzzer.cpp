@@ -18,9 +18,10 @@
 // both files close without an error, the fill string and the pattern
 // text stay terminated inside their buffers, every line feed of the output
 // reaches the file as CR LF, and the output ends with the restoring block as
-// the C library formats it. An input whose size is a multiple of 8 is run a
-// second time, and both runs must write the same bytes: what one run leaves
-// behind (a value the reset misses, a cache) must not change the next.
+// the C library formats it, on lines of its own. An input whose size is a
+// multiple of 8 is run a second time, and both runs must write the same bytes:
+// what one run leaves behind (a value the reset misses, a cache) must not
+// change the next.
 //
 // Debug levels are kept rare and cheap: a level set by the options stays only
 // when the count byte is 0xE0 or more and the exchange file has at most 128
@@ -175,6 +176,10 @@ static std::string run(const uint8_t* data, size_t size) {
         tail += block;
     }
     if (!ends_with(out, tail)) finding("the output does not end with the restoring block");
+    // Every record written starts a line: an echo without a line end of its
+    // own must not swallow the block.
+    if (out.size() > tail.size() && out[out.size() - tail.size() - 1] != '\n')
+        finding("the restoring block runs into the line before it");
     return out;
 }
 

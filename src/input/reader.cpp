@@ -90,13 +90,21 @@ static void read_text(const char* rec, unsigned jd_x) {
                 ChSTR0[n] = p[n];
                 n++;
             }
-            // The text ends where the record ends: nothing of an earlier,
-            // longer text shows behind it.
-            if (n > 0) ChSTR0[n] = '\0';
+            // The text ends where the record ends, even when nothing follows
+            // the quote: nothing of an earlier text shows behind it.
+            ChSTR0[n] = '\0';
         }
     }
     CHR_PRO(jd_x);
     iCHR_cnt++;
+}
+
+// An echo copies the read as it came; a read without a line feed of its own
+// (a cut line, a last line without a line end) gets one, so that whatever is
+// written next starts a line of its own and the host reads it as a record.
+static void echo(const char* raw, int n) {
+    tf_write_read(fpw, raw, n);
+    if (n == 0 || raw[n - 1] != '\n') tf_write(fpw, "\n", 1);
 }
 
 // One record: rec is its bytes up to the first NUL, padded with zero bytes;
@@ -114,13 +122,13 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
         }
         break;
     case '#':
-        tf_write_read(fpw, raw, n);
+        echo(raw, n);
         PLreset();
         break;
     case 'b':
         if (rec[1] == 'z') {
             isZUSUN = 1;
-            tf_write_read(fpw, raw, n);
+            echo(raw, n);
         }
         break;
     case 'c':
@@ -129,7 +137,7 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
             scan_d(&p, &MOJIK);
             capture(&MOJIKi, MOJIK);
         } else if (rec[1] == 'n') {
-            tf_write_read(fpw, raw, n);
+            echo(raw, n);
             if (rec[2] == '0') {
                 MOJIS = 0;
                 const char* p = rec + 3;

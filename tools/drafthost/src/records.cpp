@@ -212,8 +212,8 @@ RecordCheck check_records(std::string_view bytes) {
         if (line.kind == Kind::FillText && (check.lines.empty() || check.lines.back().kind != Kind::FillSize)) {
             const Line* before = check.lines.empty() ? nullptr : &check.lines.back();
             if (before && echoed(before->kind) && ends_in_fill_size(before->text))
-                check.notes.push_back(at + "its text-size record ends line " + std::to_string(before->number) +
-                                      ", an echoed line without a line end of its own");
+                check.problems.push_back(at + "its text-size record ran into line " + std::to_string(before->number) +
+                                         ", an echoed line that was given no line end");
             else
                 check.problems.push_back(at + "text record not directly after a text-size record");
         }

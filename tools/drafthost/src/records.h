@@ -55,10 +55,9 @@ struct RecordCheck {
 // Splits a returned file at its line feeds and checks every line: it must end
 // in CR LF (the last line may have no line end at all), be one of the records
 // of Kind, and a fill text record must come right after its text-size record.
-// An echoed line is copied as it was read, so one that had no line end of its
-// own (the last line of the input, or the first part of an over-long line)
-// runs into the record written after it; when that is the text-size record,
-// the text record after the joined line is in order, and a note tells so.
+// An echoed line that had no line end of its own (the last line of the input,
+// or the first part of an over-long line) must be given one: when the
+// text-size record ran into it instead, the problem says so.
 RecordCheck check_records(std::string_view bytes);
 
 // "12 records: 3 echoed, ...; fills written: 2"
