@@ -13,6 +13,7 @@
 #include "ending.h"
 #include "records.h"
 #include "session.h"
+#include "sjis.h"
 #include "svg.h"
 
 using namespace drafthost;
@@ -155,10 +156,7 @@ int main(int argc, char** argv) {
         std::cout << "--- " << *ending.returned
                   << (ending.returned_is_result ? " (the result the host reads)" : " (left behind)") << ", "
                   << records.lines.size() << (records.lines.size() == 1 ? " line\n" : " lines\n");
-        for (const Line& l : records.lines) {
-            std::cout.write(l.text.data(), static_cast<std::streamsize>(l.text.size()));
-            std::cout << "\n";
-        }
+        for (const Line& l : records.lines) std::cout << sjis_to_report(l.text) << "\n";
         std::cout << "--- end of " << *ending.returned
                   << (!records.lines.empty() && records.lines.back().end == LineEnd::None
                           ? " (last line without line end)"

@@ -1,6 +1,7 @@
 #include "sjis.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <iconv.h>
 #include <stdexcept>
 
@@ -46,15 +47,53 @@ public:
         return out;
     }
 
+    // One character (one or two bytes) whole, or false and nothing.
+    bool one(std::string_view ch, std::string& out) {
+        char* src = const_cast<char*>(ch.data());
+        std::size_t left = ch.size();
+        char buf[16];
+        char* dst = buf;
+        std::size_t room = sizeof buf;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd_, &src, &left, &dst, &room) == static_cast<std::size_t>(-1) || left != 0) return false;
+        out.append(buf, static_cast<std::size_t>(dst - buf));
+        return true;
+    }
+
 private:
     iconv_t cd_;
 };
 
 }  // namespace
 
-std::string sjis_to_utf8(std::string_view sjis) {
+static Converter& converter() {
     static Converter c;
-    return c.run(sjis);
+    return c;
+}
+
+std::string sjis_to_utf8(std::string_view sjis) { return converter().run(sjis); }
+
+std::string sjis_to_report(std::string_view sjis) {
+    std::string out;
+    for (std::size_t i = 0; i < sjis.size();) {
+        unsigned char c = static_cast<unsigned char>(sjis[i]);
+        bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\t' || (c >= 0x20 && c < 0x7F)) {
+            out += static_cast<char>(c);
+        } else if (c >= 0x80 && converter().one(sjis.substr(i, lead ? 2 : 1), out)) {
+            i += lead ? 2 : 1;
+            continue;
+        } else {
+            // Only this byte: the one after an ill-paired lead byte is read on its own.
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        }
+        ++i;
+    }
+    return out;
 }
 
 std::vector<std::string_view> sjis_chars(std::string_view sjis) {

@@ -130,6 +130,13 @@ TEST(ShiftJis, ConvertsToUtf8) {
     EXPECT_EQ(sjis_to_utf8("A\x82"), "A\xEF\xBF\xBD");
 }
 
+TEST(ShiftJis, ReportShowsUtf8AndEscapesTheRest) {
+    // A kanji, half-width katakana, a lead byte before ASCII, one cut off at
+    // the end, bytes that begin nothing, a control byte and a backslash.
+    EXPECT_EQ(sjis_to_report("\x8A\xBF\xB1 \x82" "A\x80\xA0\xFF\x01\t\\\x82"),
+              "\xE6\xBC\xA2\xEF\xBD\xB1 \\x82A\\x80\\xA0\\xFF\\x01\t\\\\\\x82");
+}
+
 TEST(ShiftJis, ReachesTheSvgEscaped) {
     std::string svg = svg_for("", "cn0 5.00 5.00 1.00 1\r\n"
                                   "ch 0.0000000000 -2.5000000000 20.0000000000 0.0000000000 "
