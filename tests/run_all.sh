@@ -7,20 +7,47 @@
 # Windows suite is left out when the cross compilers or Wine are not
 # installed, and the sanitizer suite and the fuzzing run when clang and its
 # fuzzing runtime are not.
+#
+# It says first which suites it runs, then a line when each starts and when it
+# ends, with the seconds it took and the seconds since the start.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
-cmake -S "$top" -B "$build" -DLINETEXT_WERROR=ON -DLINETEXT_TESTS=ON
-cmake --build "$build" -j2
-ctest --test-dir "$build" --output-on-failure -j2
+t0=$(date +%s)
+
+# Each suite is one command or an && chain: a function run as an if's
+# condition does not stop at a failing command under set -e.
+native() {
+  cmake -S "$top" -B "$build" -DLINETEXT_WERROR=ON -DLINETEXT_TESTS=ON &&
+    cmake --build "$build" -j2 &&
+    ctest --test-dir "$build" --output-on-failure -j2
+}
+windows() { bash "$top/tests/windows_suite.sh"; }
+sanitizers() { bash "$top/tests/sanitize.sh"; }
+fuzzing() { bash "$top/fuzz/run.sh" 60; }
+
+suites=(native)
 if [ "${CI:-}" = true ] || { command -v x86_64-w64-mingw32-g++-win32 >/dev/null && [ -x /usr/lib/wine/wine64 ]; }; then
-  bash "$top/tests/windows_suite.sh"
+  suites+=(windows)
 else
-  echo "Windows suite left out: install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 to run it"
+  echo "run_all: Windows suite left out: install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 to run it"
 fi
 if [ "${CI:-}" = true ] || ls "$(clang++ -print-resource-dir 2>/dev/null)"/lib/linux/libclang_rt.fuzzer-*.a >/dev/null 2>&1; then
-  bash "$top/tests/sanitize.sh"
-  bash "$top/fuzz/run.sh" 60
+  suites+=(sanitizers fuzzing)
 else
-  echo "Sanitizer suite and fuzzing left out: install clang libclang-rt-14-dev to run them"
+  echo "run_all: sanitizer suite and fuzzing left out: install clang libclang-rt-14-dev to run them"
 fi
+echo "run_all: suites to run: ${suites[*]}"
+
+k=0
+for s in "${suites[@]}"; do
+  k=$((k + 1))
+  t=$(date +%s)
+  echo "run_all: [$k/${#suites[@]}] $s: start ($((t - t0)) s since the start)"
+  if ! "$s"; then
+    echo "run_all: [$k/${#suites[@]}] $s: FAILED after $(($(date +%s) - t)) s"
+    exit 1
+  fi
+  echo "run_all: [$k/${#suites[@]}] $s: passed in $(($(date +%s) - t)) s ($(($(date +%s) - t0)) s since the start)"
+done
+echo "run_all: all ${#suites[@]} suites passed in $(($(date +%s) - t0)) s"
