@@ -64,8 +64,7 @@ def pair(name, v):
 
 out = []
 out.append("// Written by tools/trig_tables.py; do not edit.")
-out.append("#ifndef LINETEXT_FILL_TRIG_TABLES_H")
-out.append("#define LINETEXT_FILL_TRIG_TABLES_H")
+out.append("#pragma once")
 out.append("")
 out.append("#include <cstdint>")
 out.append("")
@@ -118,6 +117,4 @@ for i in range(9):
     hi, lo = dd(v)
     out.append("    {%s, %s}," % (lit(hi), lit(lo)))
 out.append("};")
-out.append("")
-out.append("#endif")
 print("\n".join(out))

@@ -99,8 +99,7 @@ static void sin_cos(double a, double* s, double* c) {
     if (!valid || std::memcmp(&a, &last_a, sizeof a) != 0) {
         valid = true;
         last_a = a;
-        last_s = fill_sin(a);
-        last_c = fill_cos(a);
+        fill_sincos(a, &last_s, &last_c);
     }
     *s = last_s;
     *c = last_c;

@@ -28,5 +28,7 @@ double PTDIST(double x1, double y1, double x2, double y2) {
 double ptslope(double x1, double y1, double x2, double y2) {
     double dy = y2 - y1;
     double dx = x2 - x1;
-    return fill_atan2(dy, dx);
+    double a;
+    fill_atan2(dy, dx, &a);
+    return a;
 }

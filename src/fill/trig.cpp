@@ -174,32 +174,44 @@ int reduce(double x, dd* r) {
 
 double round_dd(dd a) { return a.hi + a.lo; }
 
-double sin_cos(double x, bool cosine) {
-    const uint64_t b = bits_of(x);
-    const uint64_t ab = b & ~(uint64_t(1) << 63);
-    if (ab >= 0x7FF0000000000000u) return x - x;  // NaN from infinity or NaN
-    if (ab < 0x3E40000000000000u) return cosine ? 1.0 : x;  // |x| < 2^-27
-    const bool minus = (b >> 63) != 0;
-    dd r;
-    int n = reduce(from_bits(ab), &r);
-    if (cosine) n++;  // cos x = sin(x + pi/2)
-    dd v = (n & 1) ? cos_kernel(r) : sin_kernel(r);
-    if (n & 2) v = neg(v);
-    if (minus && !cosine) v = neg(v);
-    return round_dd(v);
-}
-
 }  // namespace
 
-TRIG_ABI double fill_sin(double x) { return sin_cos(x, false); }
-TRIG_ABI double fill_cos(double x) { return sin_cos(x, true); }
+void fill_sincos(double x, double* s, double* c) {
+    const uint64_t b = bits_of(x);
+    const uint64_t ab = b & ~(uint64_t(1) << 63);
+    if (ab >= 0x7FF0000000000000u) {  // NaN from infinity or NaN
+        *s = *c = x - x;
+        return;
+    }
+    if (ab < 0x3E40000000000000u) {  // |x| < 2^-27
+        *s = x;
+        *c = 1.0;
+        return;
+    }
+    dd r;
+    const int n = reduce(from_bits(ab), &r);
+    // x = n pi/2 + r: sin x = sin r, cos r, -sin r, -cos r for n = 0 .. 3,
+    // and cos x = sin(x + pi/2).
+    const dd sr = sin_kernel(r), cr = cos_kernel(r);
+    dd sv = (n & 1) ? cr : sr, cv = (n & 1) ? neg(sr) : cr;
+    if (n & 2) {
+        sv = neg(sv);
+        cv = neg(cv);
+    }
+    if ((b >> 63) != 0) sv = neg(sv);
+    *s = round_dd(sv);
+    *c = round_dd(cv);
+}
 
-TRIG_ABI double fill_atan2(double y, double x) {
+void fill_atan2(double y, double x, double* result) {
     const uint64_t by = bits_of(y), bx = bits_of(x);
     const bool ym = (by >> 63) != 0, xm = (bx >> 63) != 0;
     const double ay = from_bits(by & ~(uint64_t(1) << 63));
     const double ax = from_bits(bx & ~(uint64_t(1) << 63));
-    if (ax != ax || ay != ay) return x + y;
+    if (ax != ax || ay != ay) {
+        *result = x + y;
+        return;
+    }
     const dd pi = {trig_pi_hi, trig_pi_lo}, pi_2 = {trig_pi_2_hi, trig_pi_2_lo};
     double mag;  // the result for y >= 0
     if (ay == 0.0) {
@@ -248,5 +260,5 @@ TRIG_ABI double fill_atan2(double y, double x) {
         if (xm) a = add(pi, neg(a));
         mag = round_dd(a);
     }
-    return ym ? -mag : mag;
+    *result = ym ? -mag : mag;
 }

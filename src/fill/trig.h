@@ -4,19 +4,9 @@
 // Windows ones use the x87 unit). The results are the exact values correctly
 // rounded but for rare cases within 1 ulp; the special values (zeros of both
 // signs, infinities, NaN) are those of C's sin, cos and atan2.
-#ifndef LINETEXT_FILL_TRIG_H
-#define LINETEXT_FILL_TRIG_H
+#pragma once
 
-// On 32-bit x86 a double is returned on the x87 stack unless the function is
-// told to use an SSE register.
-#if defined(__i386__) && defined(__SSE2__)
-#define TRIG_ABI __attribute__((sseregparm))
-#else
-#define TRIG_ABI
-#endif
-
-TRIG_ABI double fill_sin(double x);
-TRIG_ABI double fill_cos(double x);
-TRIG_ABI double fill_atan2(double y, double x);
-
-#endif
+// The results come back through pointers: a returned double would pass
+// through the x87 stack on 32-bit x86.
+void fill_sincos(double x, double* s, double* c);
+void fill_atan2(double y, double x, double* a);

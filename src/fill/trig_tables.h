@@ -1,6 +1,5 @@
 // Written by tools/trig_tables.py; do not edit.
-#ifndef LINETEXT_FILL_TRIG_TABLES_H
-#define LINETEXT_FILL_TRIG_TABLES_H
+#pragma once
 
 #include <cstdint>
 
@@ -73,5 +72,3 @@ static const double trig_atan_i8[9][2] = {
     {0x1.700a7c5784634p-1, -0x1.8c34d25aadef6p-56},
     {0x1.921fb54442d18p-1, 0x1.1a62633145c07p-55},
 };
-
-#endif
