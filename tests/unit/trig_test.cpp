@@ -5,8 +5,8 @@
 // rounded everywhere, ours is but for far rarer cases.
 //
 // LINETEXT_TRIG_ARGS sets the arguments per distribution (default 200000,
-// 20000 under the sanitizers); the counts are printed. The measurement of the
-// README: LINETEXT_TRIG_ARGS=25000000 build/tests/unit_tests --gtest_filter='Trig.*'
+// about a second, also under the sanitizers); the counts are printed. The
+// README's measurement is LINETEXT_TRIG_ARGS=25000000.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -41,21 +41,9 @@ double atan2_of(double y, double x) {
 
 constexpr double pi = 3.141592653589793;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
-const long default_args = 20000;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
-const long default_args = 20000;
-#else
-const long default_args = 200000;
-#endif
-#else
-const long default_args = 200000;
-#endif
-
 long args_per_distribution() {
     const char* s = std::getenv("LINETEXT_TRIG_ARGS");
-    return s != nullptr && std::atol(s) > 0 ? std::atol(s) : default_args;
+    return s != nullptr && std::atol(s) > 0 ? std::atol(s) : 200000;
 }
 
 uint64_t bits(double x) {
