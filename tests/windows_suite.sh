@@ -15,7 +15,7 @@
 # cannot pass through Wine, and those cases are left out.
 #
 # Then: the release zip's contents, and for each .exe the runtime's wildcard
-# expansion of the arguments and the kill test under Wine.
+# expansion of the arguments, the kill test and the lock test under Wine.
 #
 # The machine is left alone: each .exe runs in a Wine prefix of its own in its
 # build tree (build-win-ARCH/wineprefix, 32-bit for i686), whose Wine server
@@ -42,6 +42,9 @@ for arch in i686 x86_64; do
   echo "$head" | grep -q "Subsystem.*(Windows CUI)" || { echo "FAIL: $arch exe is no console program"; fail=1; }
   [ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || { echo "FAIL: $arch exe needs DLLs: $dlls"; fail=1; }
   echo "$arch: $want_magic console program, DLLs: $dlls"
+  # The lock test's holder, a program of our own
+  $arch-w64-mingw32-g++-win32 -O2 -Wall -Wextra -Werror -static -o "$b/hold_file.exe" "$top/tests/win/hold_file.cpp" ||
+    { echo "FAIL: $arch hold_file.exe"; fail=1; }
 done
 
 # The Wine loader and prefix of each build, for the checks below and for any
@@ -215,6 +218,10 @@ run_arch() {  # ARCH
   # the complete result. (A leftover working copy is the end-to-end case
   # run_leftover_working_copy, run above.)
   check "kill test under Wine" env RUN_PREFIX="$wine" timeout 300 bash "$top/tests/e2e/kill_test.sh" "$exe" 40 2024
+
+  # Another program holding the exchange file for a moment
+  check "lock test under Wine" env RUN_PREFIX="$wine" timeout 120 bash "$top/tests/win/lock_test.sh" "$exe" \
+    "$top/build-win-$arch/hold_file.exe"
 
   echo "$passed $failed $skipped" > "$top/build-win-$arch/suite.counts"
   echo "$arch: $((SECONDS - start)) s"
