@@ -243,5 +243,9 @@ for arch in $WINE_ARCHES; do
   fi
 done
 
-echo "windows: $passed passed, $failed failed, $skipped skipped"
+left_out=
+for arch in i686 x86_64; do
+  [[ " $WINE_ARCHES " = *" $arch "* ]] || left_out="$left_out, the $arch .exe not run (no Wine for it, see above)"
+done
+echo "windows: $passed passed, $failed failed, $skipped skipped$left_out"
 [ $fail = 0 ] && [ $failed = 0 ]
