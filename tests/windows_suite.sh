@@ -243,6 +243,10 @@ for arch in $WINE_ARCHES; do
   fi
 done
 
+# Checks over both builds at once go here: each build's loader and prefix are
+# in WINE_ARCH and WINEPREFIX_ARCH, the builds run here in WINE_ARCHES; no
+# WINEPREFIX is set at this level, so a run must name its prefix.
+
 left_out=
 for arch in i686 x86_64; do
   [[ " $WINE_ARCHES " = *" $arch "* ]] || left_out="$left_out, the $arch .exe not run (no Wine for it, see above)"
