@@ -100,16 +100,17 @@ if [ -z "${DRAFTHOST:-}" ]; then
   export DRAFTHOST
 fi
 # The Japanese locale, compiled from Debian's locales package into a folder of
-# the suite's own.
+# the suite's own; only the runs that need it are pointed there (LOCPATH hides
+# the system's locales).
 japanese=ja_JP.UTF-8
-export LOCPATH=$top/build-win-locale
-if [ ! -f "$LOCPATH/$japanese/LC_CTYPE" ]; then
-  mkdir -p "$LOCPATH"
-  localedef --no-archive -i ja_JP -f UTF-8 "$LOCPATH/$japanese" >/dev/null 2>&1
-  [ -f "$LOCPATH/$japanese/LC_CTYPE" ] || japanese=
+locales=$top/build-win-locale
+if [ ! -f "$locales/$japanese/LC_CTYPE" ]; then
+  mkdir -p "$locales"
+  localedef --no-archive -i ja_JP -f UTF-8 "$locales/$japanese" >/dev/null 2>&1
 fi
-if [ -z "$japanese" ]; then
-  echo "no $japanese locale (apt-get install -y locales): cases with Shift-JIS arguments left out"
+if [ ! -f "$locales/$japanese/LC_CTYPE" ]; then
+  echo "no $japanese locale made in $locales (apt-get install -y locales): cases with Shift-JIS arguments left out"
+  japanese=
   [ "${CI:-}" = true ] && fail=1
 fi
 
@@ -184,7 +185,7 @@ run_arch() {  # ARCH
     env=()
     if [ -f "$c/args" ] && LC_ALL=C grep -q '[^ -~]' "$c/args"; then
       if [ -n "$japanese" ] && iconv -f CP932 -t UTF-8 "$c/args" >/dev/null 2>&1; then
-        env=(LANG=$japanese LC_ALL=$japanese ARGS_ICONV=CP932:UTF-8)
+        env=(LOCPATH=$locales LANG=$japanese LC_ALL=$japanese ARGS_ICONV=CP932:UTF-8)
       else
         skipped=$((skipped + 1))
         continue
