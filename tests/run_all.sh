@@ -5,8 +5,9 @@
 # UndefinedBehaviorSanitizer, and a one-minute fuzzing run that must end
 # without a finding. On CI (CI=true) every suite must run; elsewhere the
 # Windows suite is left out when the cross compilers or Wine are not
-# installed, and the sanitizer suite and the fuzzing run when clang and its
-# fuzzing runtime are not.
+# installed (with one of the two Wines, the suite runs the build that it can
+# and says what to install for the other), and the sanitizer suite and the
+# fuzzing run when clang and its fuzzing runtime are not.
 #
 # It says first which suites it runs, then a line when each starts and when it
 # ends, with the seconds it took and the seconds since the start.
@@ -27,10 +28,12 @@ sanitizers() { bash "$top/tests/sanitize.sh"; }
 fuzzing() { bash "$top/fuzz/run.sh" 60; }
 
 suites=(native)
-if [ "${CI:-}" = true ] || { command -v x86_64-w64-mingw32-g++-win32 >/dev/null && [ -x /usr/lib/wine/wine64 ]; }; then
+if [ "${CI:-}" = true ] || { command -v i686-w64-mingw32-g++-win32 >/dev/null &&
+     command -v x86_64-w64-mingw32-g++-win32 >/dev/null && { [ -x /usr/lib/wine/wine64 ] || [ -x /usr/lib/wine/wine ]; }; }; then
   suites+=(windows)
 else
-  echo "run_all: Windows suite left out: install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 to run it"
+  echo "run_all: Windows suite left out: install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64, and for the 32-bit .exe"
+  echo "run_all:   dpkg --add-architecture i386 && apt-get update && apt-get install -y wine32:i386"
 fi
 if [ "${CI:-}" = true ] || ls "$(clang++ -print-resource-dir 2>/dev/null)"/lib/linux/libclang_rt.fuzzer-*.a >/dev/null 2>&1; then
   suites+=(sanitizers fuzzing)

@@ -1,9 +1,10 @@
 #!/bin/bash
 # Cross-builds linetext.exe for 32-bit Windows (the users' target) and 64-bit
 # Windows, checks that both are console programs needing no DLLs beyond
-# Windows' own, and runs the end-to-end cases against the 64-bit .exe under
-# Wine, comparing files and exit statuses byte for byte (Wine's console output
-# is not compared: it adds CRs).
+# Windows' own, and runs the end-to-end cases against each .exe under Wine
+# (the 32-bit one under the 32-bit Wine of wine32:i386, the 64-bit one under
+# wine64), comparing files and exit statuses byte for byte (Wine's console
+# output is not compared: it adds CRs).
 #
 # Not run under Wine: cases marked posix_only (the reason is in the file).
 # Wine re-encodes the command line: from the Linux locale's charset to
@@ -13,12 +14,19 @@
 # Shift-JIS bytes; arguments that are no valid Shift-JIS (a lone lead byte)
 # cannot pass through Wine, and those cases are left out.
 #
-# Then: the release zip's contents, the runtime's wildcard expansion of the
-# arguments, and the kill test against the 64-bit .exe under Wine.
+# Then: the release zip's contents, and for each .exe the runtime's wildcard
+# expansion of the arguments, the kill test and the lock test under Wine.
+#
+# The machine is left alone: each .exe runs in a Wine prefix of its own in its
+# build tree (build-win-ARCH/wineprefix, 32-bit for i686), whose Wine server
+# is ended when the suite ends, and the Japanese locale is compiled into
+# build-win-locale and found through LOCPATH. The two builds' runs go side by
+# side, each into its own log, printed one after the other.
+#
+# Outside CI, a build whose Wine is not installed is not run (the suite says
+# what to install); on CI (CI=true) both must run.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
 export WINEDEBUG=-all
 fail=0
 for arch in i686 x86_64; do
@@ -34,14 +42,52 @@ for arch in i686 x86_64; do
   echo "$head" | grep -q "Subsystem.*(Windows CUI)" || { echo "FAIL: $arch exe is no console program"; fail=1; }
   [ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || { echo "FAIL: $arch exe needs DLLs: $dlls"; fail=1; }
   echo "$arch: $want_magic console program, DLLs: $dlls"
+  # The lock test's holder, a program of our own
+  $arch-w64-mingw32-g++-win32 -O2 -Wall -Wextra -Werror -static -o "$b/hold_file.exe" "$top/tests/win/hold_file.cpp" ||
+    { echo "FAIL: $arch hold_file.exe"; fail=1; }
 done
 
-# One Wine server for the whole suite, kept 30 s past its last client, with
-# nothing of ours open; the runs below find it (one already running for
-# another user of the prefix is used as it is).
-"$wineserver" -p30 </dev/null >/dev/null 2>&1
-"$wine" wineboot --init </dev/null >/dev/null 2>&1
-exe=$top/build-win-x86_64/linetext.exe
+# The Wine loader and prefix of each build, for the checks below and for any
+# script they call: WINE_ARCH, WINEPREFIX_ARCH, and in WINE_ARCHES the builds
+# that run here.
+export WINE_i686=/usr/lib/wine/wine WINE_x86_64=/usr/lib/wine/wine64
+export WINEPREFIX_i686=$top/build-win-i686/wineprefix WINEPREFIX_x86_64=$top/build-win-x86_64/wineprefix
+wineserver=/usr/lib/wine/wineserver64
+[ -x $wineserver ] || wineserver=/usr/lib/wine/wineserver32
+WINE_ARCHES=
+for arch in i686 x86_64; do
+  loader=WINE_$arch
+  if [ -x "${!loader}" ]; then
+    WINE_ARCHES="$WINE_ARCHES $arch"
+  elif [ $arch = i686 ]; then
+    echo "no 32-bit Wine (${!loader}): the shipped 32-bit .exe is not run; to run it:"
+    echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y wine32:i386"
+    [ "${CI:-}" = true ] && fail=1
+  else
+    echo "no 64-bit Wine (${!loader}): the 64-bit .exe is not run; to run it: apt-get install -y wine64"
+    [ "${CI:-}" = true ] && fail=1
+  fi
+done
+export WINE_ARCHES=${WINE_ARCHES# }
+
+# One Wine server per prefix for the whole suite, kept 30 s past its last
+# client, with nothing of ours open, and ended with the suite; the runs below
+# find it.
+end_servers() {
+  for arch in $WINE_ARCHES; do
+    p=WINEPREFIX_$arch
+    WINEPREFIX=${!p} "$wineserver" -k </dev/null >/dev/null 2>&1
+  done
+}
+trap end_servers EXIT
+for arch in $WINE_ARCHES; do
+  loader=WINE_$arch p=WINEPREFIX_$arch
+  if [ $arch = i686 ]; then winearch=win32; else winearch=win64; fi
+  WINEPREFIX=${!p} "$wineserver" -p30 </dev/null >/dev/null 2>&1
+  WINEARCH=$winearch WINEPREFIX=${!p} "${!loader}" wineboot --init </dev/null >/dev/null 2>&1 ||
+    { echo "FAIL: $arch Wine prefix ${!p} cannot be made"; fail=1; }
+done
+
 # The cases are run through drafthost, a native program: the native build's,
 # or one built here on its own when there is none.
 if [ -z "${DRAFTHOST:-}" ]; then
@@ -53,35 +99,22 @@ if [ -z "${DRAFTHOST:-}" ]; then
   fi
   export DRAFTHOST
 fi
-# The Japanese locale (from Debian's locales package) is made when missing.
+# The Japanese locale, compiled from Debian's locales package into a folder of
+# the suite's own; only the runs that need it are pointed there (LOCPATH hides
+# the system's locales).
 japanese=ja_JP.UTF-8
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  localedef -i ja_JP -f UTF-8 "$japanese" >/dev/null 2>&1 || japanese=
+locales=$top/build-win-locale
+if [ ! -f "$locales/$japanese/LC_CTYPE" ]; then
+  mkdir -p "$locales"
+  localedef --no-archive -i ja_JP -f UTF-8 "$locales/$japanese" >/dev/null 2>&1
 fi
-[ -n "$japanese" ] || echo "no $japanese locale (apt-get install -y locales): cases with Shift-JIS arguments left out"
+if [ ! -f "$locales/$japanese/LC_CTYPE" ]; then
+  echo "no $japanese locale made in $locales (apt-get install -y locales): cases with Shift-JIS arguments left out"
+  japanese=
+  [ "${CI:-}" = true ] && fail=1
+fi
+
 passed=0 failed=0 skipped=0
-for c in "$top"/tests/e2e/cases/*/; do
-  c=${c%/}
-  env=()
-  if [ -f "$c/args" ] && LC_ALL=C grep -q '[^ -~]' "$c/args"; then
-    if [ -n "$japanese" ] && iconv -f CP932 -t UTF-8 "$c/args" >/dev/null 2>&1; then
-      env=(LANG=$japanese LC_ALL=$japanese ARGS_ICONV=CP932:UTF-8)
-    else
-      skipped=$((skipped + 1))
-      continue
-    fi
-  fi
-  if [ -f "$c/posix_only" ]; then
-    skipped=$((skipped + 1))
-    continue
-  fi
-  if out=$(env "${env[@]}" RUN_PREFIX=$wine CONSOLE=skip timeout 120 bash "$top/tests/e2e/run_case.sh" "$exe" "$c" 2>&1); then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "$out"
-  fi
-done
 # A check's output goes through a file, not a pipe: a Wine server started by
 # one of its runs keeps the run's standard output and error open, and reading
 # a pipe to its end would wait for that server.
@@ -139,21 +172,85 @@ wild() {  # INPUT EXPECTED_DIR NAMED_FILE|- ARG...: run in a fresh directory, co
   rm -rf "$d" "$e"
   return $st
 }
-ab=$cases/fill_ex01_ab_along_x
-# -Z* with a file "-ZAB" there: the pattern text AB
-check "wildcard * gives the matching file's name" wild "$ab/in/JWC_TEMP.TXT" "$ab/out" -ZAB '-Z*'
-# $T? with a file "$T2" there: debug level 2, the input kept, the trace in JWC_TEMP.104
-check "wildcard ? gives the matching file's name" wild "$ab/in/JWC_TEMP.TXT" "$cases/fill_ex01_level2_trace/out" '$T2' /ZAB '$T?'
-# -Z* with no such file: the pattern text * itself, as wide as A or B
-star=$(mktemp -d)
-sed 's/"ABABAB\r$/"******\r/' "$ab/out/JWC_TEMP.TXT" > "$star/JWC_TEMP.TXT"
-check "wildcard matching nothing arrives as written" wild "$ab/in/JWC_TEMP.TXT" "$star" - '-Z*'
-rm -rf "$star"
 
-# Kills at random moments under Wine: the exchange file is always the input or
-# the complete result. (A leftover working copy is the end-to-end case
-# run_leftover_working_copy, run above.)
-check "kill test under Wine" env RUN_PREFIX="$wine" timeout 300 bash "$top/tests/e2e/kill_test.sh" "$exe" 40 2024
+# Everything run under Wine, for one build: in the build's prefix, its
+# output in build-win-ARCH/suite.log, its counts in build-win-ARCH/suite.counts.
+run_arch() {  # ARCH
+  local arch=$1 c env out p=WINEPREFIX_$1 loader=WINE_$1 start=$SECONDS
+  export WINEPREFIX=${!p}
+  wine=${!loader} exe=$top/build-win-$arch/linetext.exe
+  passed=0 failed=0 skipped=0
+  for c in "$cases"/*/; do
+    c=${c%/}
+    env=()
+    if [ -f "$c/args" ] && LC_ALL=C grep -q '[^ -~]' "$c/args"; then
+      if [ -n "$japanese" ] && iconv -f CP932 -t UTF-8 "$c/args" >/dev/null 2>&1; then
+        env=(LOCPATH=$locales LANG=$japanese LC_ALL=$japanese ARGS_ICONV=CP932:UTF-8)
+      else
+        skipped=$((skipped + 1))
+        continue
+      fi
+    fi
+    if [ -f "$c/posix_only" ]; then
+      skipped=$((skipped + 1))
+      continue
+    fi
+    if out=$(env "${env[@]}" RUN_PREFIX=$wine CONSOLE=skip timeout 120 bash "$top/tests/e2e/run_case.sh" "$exe" "$c" 2>&1); then
+      passed=$((passed + 1))
+    else
+      failed=$((failed + 1))
+      echo "$out"
+    fi
+  done
+  echo "end-to-end cases: $passed passed, $failed failed, $skipped skipped ($((SECONDS - start)) s)"
 
-echo "windows: $passed passed, $failed failed, $skipped skipped"
+  local ab=$cases/fill_ex01_ab_along_x star
+  # -Z* with a file "-ZAB" there: the pattern text AB
+  check "wildcard * gives the matching file's name" wild "$ab/in/JWC_TEMP.TXT" "$ab/out" -ZAB '-Z*'
+  # $T? with a file "$T2" there: debug level 2, the input kept, the trace in JWC_TEMP.104
+  check "wildcard ? gives the matching file's name" wild "$ab/in/JWC_TEMP.TXT" "$cases/fill_ex01_level2_trace/out" '$T2' /ZAB '$T?'
+  # -Z* with no such file: the pattern text * itself, as wide as A or B
+  star=$(mktemp -d)
+  sed 's/"ABABAB\r$/"******\r/' "$ab/out/JWC_TEMP.TXT" > "$star/JWC_TEMP.TXT"
+  check "wildcard matching nothing arrives as written" wild "$ab/in/JWC_TEMP.TXT" "$star" - '-Z*'
+  rm -rf "$star"
+
+  # Kills at random moments under Wine: the exchange file is always the input or
+  # the complete result. (A leftover working copy is the end-to-end case
+  # run_leftover_working_copy, run above.)
+  check "kill test under Wine" env RUN_PREFIX="$wine" timeout 300 bash "$top/tests/e2e/kill_test.sh" "$exe" 40 2024
+
+  # Another program holding the exchange file for a moment
+  check "lock test under Wine" env RUN_PREFIX="$wine" timeout 120 bash "$top/tests/win/lock_test.sh" "$exe" \
+    "$top/build-win-$arch/hold_file.exe"
+
+  echo "$passed $failed $skipped" > "$top/build-win-$arch/suite.counts"
+  echo "$arch: $((SECONDS - start)) s"
+}
+pids=()
+for arch in $WINE_ARCHES; do
+  rm -f "$top/build-win-$arch/suite.counts"
+  run_arch $arch >"$top/build-win-$arch/suite.log" 2>&1 </dev/null &
+  pids+=($!)
+done
+[ ${#pids[@]} = 0 ] || wait "${pids[@]}"
+for arch in $WINE_ARCHES; do
+  echo "== $arch .exe under Wine"
+  cat "$top/build-win-$arch/suite.log"
+  if read -r p f s < "$top/build-win-$arch/suite.counts"; then
+    passed=$((passed + p)) failed=$((failed + f)) skipped=$((skipped + s))
+  else
+    echo "FAIL: $arch runs did not finish"; fail=1
+  fi
+done
+
+# Checks over both builds at once go here: each build's loader and prefix are
+# in WINE_ARCH and WINEPREFIX_ARCH, the builds run here in WINE_ARCHES; no
+# WINEPREFIX is set at this level, so a run must name its prefix.
+
+left_out=
+for arch in i686 x86_64; do
+  [[ " $WINE_ARCHES " = *" $arch "* ]] || left_out="$left_out, the $arch .exe not run (no Wine for it, see above)"
+done
+echo "windows: $passed passed, $failed failed, $skipped skipped$left_out"
 [ $fail = 0 ] && [ $failed = 0 ]

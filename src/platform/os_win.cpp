@@ -14,18 +14,50 @@ int _dowildcard = -1;
 
 static HANDLE h(OsFile f) { return reinterpret_cast<HANDLE>(f); }
 
+// Virus scanners, indexers and preview panes open a freshly written file for
+// a moment without letting others move or delete it. Opening the exchange file
+// or the working copy and the replacing move are therefore tried again while
+// the file is held: 5 s in all over the run, short waits growing from 10 ms
+// to 100 ms. Any other error fails at once.
+static DWORD lock_wait_left_ms = 5000;
+static DWORD lock_wait_step_ms = 10;
+
+// Called right after a failed call: 1 when it is worth trying again (the
+// wait is done), 0 when the failure stands.
+static int wait_for_lock() {
+    DWORD e = GetLastError();
+    if ((e != ERROR_SHARING_VIOLATION && e != ERROR_LOCK_VIOLATION && e != ERROR_ACCESS_DENIED) ||
+        lock_wait_left_ms == 0) return 0;
+    DWORD ms = lock_wait_step_ms < lock_wait_left_ms ? lock_wait_step_ms : lock_wait_left_ms;
+    Sleep(ms);
+    lock_wait_left_ms -= ms;
+    lock_wait_step_ms = lock_wait_step_ms * 2 < 100 ? lock_wait_step_ms * 2 : 100;
+    return 1;
+}
+
+static HANDLE open_file(const char* name, DWORD access, DWORD share, DWORD how) {
+    HANDLE x;
+    do x = CreateFileA(name, access, share, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
+    while (x == INVALID_HANDLE_VALUE && wait_for_lock());
+    return x;
+}
+
+static int move_file(const char* from, const char* to) {
+    while (!MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (!wait_for_lock()) return -1;
+    return 0;
+}
+
 static OsFile wrap(HANDLE x) {
     return x == INVALID_HANDLE_VALUE ? OS_NO_FILE : reinterpret_cast<OsFile>(x);
 }
 
 OsFile os_open_read(const char* name) {
-    return wrap(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return wrap(open_file(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING));
 }
 
 OsFile os_open_write(const char* name) {
-    return wrap(CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return wrap(open_file(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS));
 }
 
 long os_read(OsFile f, void* buf, long n) {
@@ -58,15 +90,14 @@ void os_write_behind(OsFile, long long, long long) {}
 int os_close(OsFile f) { return CloseHandle(h(f)) ? 0 : -1; }
 
 int os_replace(const char* from, const char* to) {
-    const DWORD how = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     // A rename that changes only the case of a name keeps the old spelling on
     // some file systems; going through a name of our own gives the new one.
     if (lstrcmpiA(from, to) == 0) {
         const char* step = "JWC_TEMP.~CASE";
-        if (!MoveFileExA(from, step, how)) return -1;
-        return MoveFileExA(step, to, how) ? 0 : -1;
+        if (move_file(from, step) != 0) return -1;
+        return move_file(step, to);
     }
-    return MoveFileExA(from, to, how) ? 0 : -1;
+    return move_file(from, to);
 }
 
 // Names match regardless of case here, so the file system finds the exchange

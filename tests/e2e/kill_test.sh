@@ -11,9 +11,10 @@
 #   kill_test.sh PROGRAM [KILLS] [SEED]
 #
 # RUN_PREFIX, when set, is put in front of the program: the Wine loader for
-# the Windows build. The loader runs the .exe in its own process, which is the
-# one killed; the Wine server and its service processes are shared by every
-# run and left running.
+# the Windows build, with the Wine prefix in WINEPREFIX as the caller exports
+# it. The loader runs the .exe in its own process, which is the one killed;
+# the Wine server and its service processes are shared by every run and left
+# running.
 set -u
 prog=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 kills=${2:-40}

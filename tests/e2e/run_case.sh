@@ -29,7 +29,8 @@
 #            or none)
 #
 # RUN_PREFIX, when set, is put in front of the program (for example an
-# emulator); CONSOLE=skip leaves out the two console comparisons.
+# emulator: the Wine loader, with the prefix in WINEPREFIX as the caller
+# exports it); CONSOLE=skip leaves out the two console comparisons.
 # ARGS_ICONV=FROM:TO converts the arguments with iconv before the run (an
 # emulator that re-encodes the command line may need them in its own charset).
 # BLESS=1 writes what the run produced into the case instead of comparing (not

@@ -1,0 +1,49 @@
+#!/bin/bash
+# Another program holds the exchange file for a while, as a virus scanner
+# does, with hold_file.exe (shared for reading only, or with nobody), while the
+# program turns fill_ex01_ab_along_x's input into its result:
+# - held 1 s from before the run, against the replacing move and against the
+#   opening: the run waits, ends with status 0 and the result;
+# - held longer than the program waits (5 s): status -1 and "Cannot open
+#   file: JWC_TEMP.TXT ", the host's file as it was, the result in
+#   JWC_TEMP.104, and the run over within the wait plus a little.
+#
+#   lock_test.sh PROGRAM HOLDER
+#
+# RUN_PREFIX is put in front of both (the Wine loader; WINEPREFIX exported).
+set -u
+abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+prog=$(abs "$1") holder=$(abs "$2")
+ex=$(cd "$(dirname "$0")/../e2e/cases/fill_ex01_ab_along_x" && pwd)
+fail=0
+# hold MS SHARE STATUS: hold, run, check the status and the two files
+hold() {
+  local ms=$1 share=$2 want=$3 d st took hp
+  d=$(mktemp -d)
+  mkdir "$d/run"
+  cp "$ex/in/JWC_TEMP.TXT" "$d/run/"
+  (cd "$d/run" && exec ${RUN_PREFIX:-} "$holder" JWC_TEMP.TXT "$ms" ../held $share </dev/null >/dev/null 2>&1) &
+  hp=$!
+  for ((i = 0; i < 400; i++)); do [ -e "$d/held" ] && break; sleep 0.05; done
+  [ -e "$d/held" ] || { echo "FAIL: the holder did not start"; fail=1; wait $hp; rm -rf "$d"; return; }
+  start=$(date +%s%N)
+  (cd "$d/run" && exec ${RUN_PREFIX:-} "$prog" /ZAB </dev/null >/dev/null 2>"$d/err")
+  st=$?
+  took=$((($(date +%s%N) - start) / 1000000))
+  wait $hp
+  echo "held ${ms} ms (${share:-shared for reading}): status $st after $took ms"
+  if [ "$want" = 0 ]; then
+    [ $st = 0 ] && cmp -s "$d/run/JWC_TEMP.TXT" "$ex/out/JWC_TEMP.TXT" && [ ! -e "$d/run/JWC_TEMP.104" ] ||
+      { echo "FAIL: expected status 0 and the result"; fail=1; }
+  else
+    [ $st = 255 ] && grep -q "^Cannot open file: JWC_TEMP.TXT " "$d/err" &&
+      cmp -s "$d/run/JWC_TEMP.TXT" "$ex/in/JWC_TEMP.TXT" && cmp -s "$d/run/JWC_TEMP.104" "$ex/out/JWC_TEMP.TXT" ||
+      { echo "FAIL: expected status -1, the message, the input kept and the result in JWC_TEMP.104"; cat "$d/err"; fail=1; }
+    [ $took -ge 5000 ] && [ $took -le 6500 ] || { echo "FAIL: expected to end between 5 s and 6.5 s"; fail=1; }
+  fi
+  rm -rf "$d"
+}
+hold 1000 "" 0
+hold 1000 exclusive 0
+hold 7000 "" 255
+exit $fail
