@@ -28,6 +28,13 @@ OsFile os_open_write(const char* name) {
                             FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+OsFile os_create_new(const char* name) {
+    // Deleting a link deletes the link; should the name stay, CREATE_NEW fails.
+    DeleteFileA(name);
+    return wrap(CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 long os_read(OsFile f, void* buf, long n) {
     DWORD got = 0;
     if (!ReadFile(h(f), buf, static_cast<DWORD>(n), &got, nullptr))
@@ -68,6 +75,9 @@ int os_replace(const char* from, const char* to) {
     }
     return MoveFileExA(from, to, how) ? 0 : -1;
 }
+
+// MOVEFILE_WRITE_THROUGH has made the replacement durable.
+int os_sync_dir() { return 0; }
 
 // Names match regardless of case here, so the file system finds the exchange
 // file under any case; only its stored spelling may need the upper-case form.
