@@ -3,10 +3,10 @@
 # unit, end-to-end and fault-injection suites (all through ctest), then the
 # Windows builds and the end-to-end cases under Wine, then the whole suite
 # again built with AddressSanitizer and UndefinedBehaviorSanitizer, and a
-# one-minute fuzzing run that must end without a finding. On CI (CI=true) every suite must run; elsewhere the
-# Windows suite is left out when the cross compilers or Wine are not
-# installed, and the sanitizer suite and the fuzzing run when clang and its
-# fuzzing runtime are not.
+# one-minute fuzzing run that must end without a finding. On CI (CI=true)
+# every suite must run; elsewhere the Windows suite is left out when the cross
+# compilers or Wine are not installed, and the sanitizer suite and the fuzzing
+# run when clang and its fuzzing runtime are not.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
