@@ -1,13 +1,14 @@
 #!/bin/bash
 # Builds everything with warnings as errors and runs every test: the native
-# unit and end-to-end suites, then the Windows builds and the end-to-end cases
-# under Wine, then the whole suite again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a one-minute fuzzing run that must end
-# without a finding. On CI (CI=true) every suite must run; elsewhere the
-# Windows suite is left out when the cross compilers or Wine are not
-# installed (with one of the two Wines, the suite runs the build that it can
-# and says what to install for the other), and the sanitizer suite and the
-# fuzzing run when clang and its fuzzing runtime are not.
+# unit, end-to-end and fault-injection suites (all through ctest), then the
+# Windows builds and the end-to-end cases under Wine, then the whole suite
+# again built with AddressSanitizer and UndefinedBehaviorSanitizer, and a
+# one-minute fuzzing run that must end without a finding. On CI (CI=true)
+# every suite must run; elsewhere the Windows suite is left out when the cross
+# compilers or Wine are not installed (with one of the two Wines, the suite
+# runs the build that it can and says what to install for the other), and the
+# sanitizer suite and the fuzzing run when clang and its fuzzing runtime are
+# not.
 #
 # It says first which suites it runs, then a line when each starts and when it
 # ends, with the seconds it took and the seconds since the start.

@@ -11,6 +11,11 @@ const OsFile OS_NO_FILE = -1;
 
 OsFile os_open_read(const char* name);
 OsFile os_open_write(const char* name);  // created, or emptied
+// A new, empty file of this process under name: whatever the name held (a
+// file, a link) is removed first, the link itself and never what it points
+// to, and the file is created exclusively, never through a link. A name that
+// cannot be freed (a directory) makes it fail.
+OsFile os_create_new(const char* name);
 // Both return the number of bytes moved, 0 at end of file, -1 on error.
 long os_read(OsFile f, void* buf, long n);
 long os_write(OsFile f, const void* buf, long n);
@@ -24,6 +29,10 @@ int os_close(OsFile f);  // 0, or -1
 // Moves `from` to `to` in one step, replacing `to` if it exists: at every
 // moment `to` holds either its old bytes or all of `from`'s. 0, or -1.
 int os_replace(const char* from, const char* to);
+// Makes the entries of the current directory, such as a name just replaced,
+// durable. 0, or -1. Where the OS makes the replacement itself durable, it
+// does nothing.
+int os_sync_dir();
 
 // Looks in the current directory for the exchange file under any mix of upper
 // and lower case. On a file system that tells cases apart it prefers exactly

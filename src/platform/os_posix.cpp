@@ -24,6 +24,16 @@ OsFile os_open_write(const char* name) {
     return fd < 0 ? OS_NO_FILE : fd;
 }
 
+OsFile os_create_new(const char* name) {
+    // Whatever is left under the name goes; should it stay, the exclusive
+    // create below fails.
+    unlink(name);
+    int fd;
+    do fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd < 0 ? OS_NO_FILE : fd;
+}
+
 long os_read(OsFile f, void* buf, long n) {
     for (;;) {
         ssize_t r = read(static_cast<int>(f), buf, static_cast<size_t>(n));
@@ -48,7 +58,10 @@ long os_write(OsFile f, const void* buf, long n) {
 }
 
 int os_sync(OsFile f) {
-    if (fsync(static_cast<int>(f)) == 0) return 0;
+    int r;
+    do r = fsync(static_cast<int>(f));
+    while (r != 0 && errno == EINTR);
+    if (r == 0) return 0;
     // Devices and pipes cannot be synced; that is no loss of data.
     return (errno == EINVAL || errno == EROFS || errno == ENOTSUP) ? 0 : -1;
 }
@@ -67,6 +80,16 @@ int os_close(OsFile f) {
 
 int os_replace(const char* from, const char* to) {
     return rename(from, to) == 0 ? 0 : -1;
+}
+
+int os_sync_dir() {
+    int fd;
+    do fd = open(".", O_RDONLY | O_DIRECTORY);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    int r = os_sync(fd);
+    close(fd);
+    return r;
 }
 
 static int same_ignoring_case(const char* a, const char* b) {

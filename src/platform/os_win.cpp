@@ -22,12 +22,15 @@ static HANDLE h(OsFile f) { return reinterpret_cast<HANDLE>(f); }
 static DWORD lock_wait_left_ms = 5000;
 static DWORD lock_wait_step_ms = 10;
 
-// Called right after a failed call: 1 when it is worth trying again (the
-// wait is done), 0 when the failure stands.
-static int wait_for_lock() {
+// Called right after a failed call on `name`: 1 when it is worth trying again
+// (the wait is done), 0 when the failure stands. A directory in the file's
+// place is refused with ERROR_ACCESS_DENIED too, but no wait will change it.
+static int wait_for_lock(const char* name) {
     DWORD e = GetLastError();
     if ((e != ERROR_SHARING_VIOLATION && e != ERROR_LOCK_VIOLATION && e != ERROR_ACCESS_DENIED) ||
         lock_wait_left_ms == 0) return 0;
+    DWORD a = GetFileAttributesA(name);
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return 0;
     DWORD ms = lock_wait_step_ms < lock_wait_left_ms ? lock_wait_step_ms : lock_wait_left_ms;
     Sleep(ms);
     lock_wait_left_ms -= ms;
@@ -38,13 +41,13 @@ static int wait_for_lock() {
 static HANDLE open_file(const char* name, DWORD access, DWORD share, DWORD how) {
     HANDLE x;
     do x = CreateFileA(name, access, share, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
-    while (x == INVALID_HANDLE_VALUE && wait_for_lock());
+    while (x == INVALID_HANDLE_VALUE && wait_for_lock(name));
     return x;
 }
 
 static int move_file(const char* from, const char* to) {
     while (!MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        if (!wait_for_lock()) return -1;
+        if (!wait_for_lock(to)) return -1;
     return 0;
 }
 
@@ -58,6 +61,13 @@ OsFile os_open_read(const char* name) {
 
 OsFile os_open_write(const char* name) {
     return wrap(open_file(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS));
+}
+
+OsFile os_create_new(const char* name) {
+    // Deleting a link deletes the link; should the name stay, CREATE_NEW fails.
+    while (!DeleteFileA(name) && GetLastError() != ERROR_FILE_NOT_FOUND && wait_for_lock(name)) {
+    }
+    return wrap(open_file(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_NEW));
 }
 
 long os_read(OsFile f, void* buf, long n) {
@@ -99,6 +109,9 @@ int os_replace(const char* from, const char* to) {
     }
     return move_file(from, to);
 }
+
+// MOVEFILE_WRITE_THROUGH has made the replacement durable.
+int os_sync_dir() { return 0; }
 
 // Names match regardless of case here, so the file system finds the exchange
 // file under any case; only its stored spelling may need the upper-case form.

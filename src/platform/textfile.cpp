@@ -50,6 +50,7 @@ static TextFile* take(OsFile os, int writing) {
 
 TextFile* tf_open_read(const char* name) { return take(os_open_read(name), 0); }
 TextFile* tf_open_write(const char* name) { return take(os_open_write(name), 1); }
+TextFile* tf_open_new(const char* name) { return take(os_create_new(name), 1); }
 
 // Reading ---------------------------------------------------------------
 

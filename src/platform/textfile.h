@@ -10,6 +10,7 @@ struct TextFile;
 
 TextFile* tf_open_read(const char* name);   // nullptr when it cannot be opened
 TextFile* tf_open_write(const char* name);  // created or emptied; nullptr on failure
+TextFile* tf_open_new(const char* name);    // os_create_new's file; nullptr on failure
 
 // For a file that will be synced when it is closed: its bytes are handed to
 // the disk as they are flushed, a megabyte at a time, so that the sync finds

@@ -25,7 +25,9 @@ unsigned Tcopy(const char* source, const char* destination) {
         con_err("Cannot open file: %s \n", source);
         os_exit(-1);
     }
-    TextFile* out = tf_open_write(destination);
+    // A new file of this run: a link left under the name (to the exchange
+    // file, to anyone's file) is removed, never written through.
+    TextFile* out = tf_open_new(destination);
     if (!out) {
         con_err("Cannot open file: %s \n", destination);
         os_exit(-1);
@@ -49,8 +51,10 @@ static void write_failed() {
     os_exit(1);
 }
 
+// The output is a new file of this run too: whatever took the name since the
+// counting copy was made is removed, not written through.
 void open_output() {
-    fpw = tf_open_write(WORKING_COPY);
+    fpw = tf_open_new(WORKING_COPY);
     if (!fpw) {
         con_err("Cannot open file: " WORKING_COPY " \n");
         os_exit(1);
@@ -101,4 +105,8 @@ void hand_back() {
         con_err("Cannot open file: " EXCHANGE_FILE " \n");
         os_exit(-1);
     }
+    // Status 0 promises the result on the disk, the new name included. Past
+    // the rename the result is in place, so a failed sync cannot turn it into
+    // the failure statuses, which promise the host's input.
+    os_sync_dir();
 }

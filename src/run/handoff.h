@@ -29,6 +29,7 @@ void closing_block(unsigned jd_xmax);
 // flush or close of the working copy, ends the process with status 1 and
 // leaves the exchange file alone.
 void close_files();
-// Replaces the exchange file with the working copy in one step; ends the
-// process with status -1 when that fails.
+// Replaces the exchange file with the working copy in one step and makes the
+// replacement durable; ends the process with status -1 when the replacement
+// fails.
 void hand_back();
