@@ -14,7 +14,8 @@
 # cannot pass through Wine, and those cases are left out.
 #
 # Then: the release zip's contents, the runtime's wildcard expansion of the
-# arguments, and the kill test against the 64-bit .exe under Wine.
+# arguments, the kill test against the 64-bit .exe under Wine, and the
+# cross-build comparison of random cases (tests/cross_diff.sh).
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 wine=/usr/lib/wine/wine64
@@ -183,6 +184,11 @@ rm -rf "$star"
 # the complete result. (A leftover working copy is the end-to-end case
 # run_leftover_working_copy, run above.)
 check "kill test under Wine" env RUN_PREFIX="$wine" timeout 300 bash "$top/tests/e2e/kill_test.sh" "$exe" 40 2024
+
+# Random cases through the Linux build and both .exe: the same files, status
+# and console output (tests/cross_diff.sh; CROSS_CASES, CROSS_SEED to vary).
+check "cross-build comparison" env EXE_i686="$top/build-win-i686/linetext.exe" \
+  EXE_x86_64="$top/build-win-x86_64/linetext.exe" bash "$top/tests/cross_diff.sh"
 
 echo "windows: $passed passed, $failed failed, $skipped skipped"
 [ $fail = 0 ] && [ $failed = 0 ]
