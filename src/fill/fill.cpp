@@ -1,9 +1,9 @@
 #include "fill/fill.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "fill/strgeo.h"
+#include "fill/trig.h"
 #include "output/records.h"
 #include "run/state.h"
 
@@ -99,8 +99,7 @@ static void sin_cos(double a, double* s, double* c) {
     if (!valid || std::memcmp(&a, &last_a, sizeof a) != 0) {
         valid = true;
         last_a = a;
-        last_s = std::sin(a);
-        last_c = std::cos(a);
+        fill_sincos(a, &last_s, &last_c);
     }
     *s = last_s;
     *c = last_c;

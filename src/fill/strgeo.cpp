@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "fill/trig.h"
+
 int STRLEN(const char* s) {
     int n = 0;
     while (n < 257 && s[n] != '\0') n++;
@@ -26,5 +28,7 @@ double PTDIST(double x1, double y1, double x2, double y2) {
 double ptslope(double x1, double y1, double x2, double y2) {
     double dy = y2 - y1;
     double dx = x2 - x1;
-    return std::atan2(dy, dx);
+    double a;
+    fill_atan2(dy, dx, &a);
+    return a;
 }
