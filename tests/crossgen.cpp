@@ -47,7 +47,7 @@ struct Rng {
 // "テキスト" (text), "表" and "ソ" (0x5C as their second byte), "ｱｲｳ"
 // (half-width kana, single bytes), "①" (a row-13 symbol).
 const char* const sjis_words[] = {
-    "\x95\xc7", "\x90\xa1\x96\x40", "\x92\xca\x82\xe8\x90\x53", "\x83\x65\x83\x4c\x83\x58\x83\x67",
+    "\x95\xc7", "\x90\xa1\x96\x40", "\x92\xca\x82\xe8\x90\x63", "\x83\x65\x83\x4c\x83\x58\x83\x67",
     "\x95\x5c", "\x83\x5c", "\xb1\xb2\xb3", "\x87\x40",
 };
 const char* const ascii_words[] = {"A", "AB", "=+", "-", "W1200", "GL+150", "a b", "x\\y", "\"q\"", "#", "@", "."};
