@@ -15,7 +15,8 @@
 # cannot pass through Wine, and those cases are left out.
 #
 # Then: the release zip's contents, and for each .exe the runtime's wildcard
-# expansion of the arguments, the kill test and the lock test under Wine.
+# expansion of the arguments, the kill test and the lock test under Wine; last
+# the cross-build comparison of random cases (tests/cross_diff.sh).
 #
 # The machine is left alone: each .exe runs in a Wine prefix of its own in its
 # build tree (build-win-ARCH/wineprefix, 32-bit for i686), whose Wine server
@@ -133,21 +134,50 @@ check() {  # LABEL COMMAND...: one more check, counted with the cases
   rm -f "$log"
 }
 
-# The release: exactly the 32-bit .exe, the README and the licence, and the
-# .exe in it a 32-bit console program needing Windows' own DLLs only.
+# The release: named with the project's version, SHA256SUMS beside it that
+# matches, and in it exactly the 32-bit .exe, the licence, the two guides for
+# Windows users and the example exchange file. The .exe is a 32-bit console
+# program needing Windows' own DLLs only, with the version in its version
+# resource (the strings and the fixed numbers that File properties show);
+# the guides have CR LF line ends, the Japanese one UTF-8 with a byte-order
+# mark (what Notepad reads as UTF-8), the English one ASCII.
 release_contents() {
-  local zip names t head
+  local zip dist names t head version off v g
   zip=$(bash "$top/tools/release.sh") || return 1
-  names=$(cmake -E tar tf "$zip" | LC_ALL=C sort | tr '\n' ' ')
-  [ "$names" = "LICENSE README.md linetext.exe " ] || { echo "zip holds: $names"; return 1; }
+  dist=$(dirname "$zip")
+  version=$(sed -n 's/^project(linetext VERSION \([0-9.]*\) .*/\1/p' "$top/CMakeLists.txt")
+  [ "$(basename "$zip")" = "linetext-$version-win32.zip" ] || { echo "zip $zip is not named for version $version"; return 1; }
+  [ "$(cat "$dist/SHA256SUMS")" = "$(cd "$dist" && sha256sum "linetext-$version-win32.zip")" ] &&
+    (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || { echo "SHA256SUMS does not match the zip alone"; return 1; }
+  names=$(cmake -E tar tf "$zip" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
+  [ "$names" = "LICENSE README-en.txt README-ja.txt examples/JWC_TEMP.TXT linetext.exe " ] || { echo "zip holds: $names"; return 1; }
   t=$(mktemp -d)
   (cd "$t" && cmake -E tar xf "$zip") || { rm -rf "$t"; return 1; }
-  cmp -s "$t/README.md" "$top/README.md" && cmp -s "$t/LICENSE" "$top/LICENSE" || { echo "zip's texts differ"; rm -rf "$t"; return 1; }
+  cmp -s "$t/examples/JWC_TEMP.TXT" "$top/examples/JWC_TEMP.TXT" && cmp -s "$t/LICENSE" "$top/LICENSE" ||
+    { echo "zip's example or licence differs"; rm -rf "$t"; return 1; }
+  for g in "$t/README-en.txt" "$t/README-ja.txt"; do
+    if LC_ALL=C grep -q -v $'\r$' "$g" || [ "$(tail -c 2 "$g" | od -An -tx1)" != " 0d 0a" ] ||
+       ! grep -q "linetext-$version-win32.zip" "$g"; then
+      echo "$(basename "$g"): not all lines end in CR LF, or no version"; rm -rf "$t"; return 1
+    fi
+  done
+  LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' < "$t/README-en.txt") && { echo "README-en.txt is not ASCII"; rm -rf "$t"; return 1; }
+  [ "$(head -c 3 "$t/README-ja.txt" | od -An -tx1)" = " ef bb bf" ] && iconv -f UTF-8 -t UTF-8 "$t/README-ja.txt" >/dev/null ||
+    { echo "README-ja.txt is not UTF-8 with a byte-order mark"; rm -rf "$t"; return 1; }
   head=$(i686-w64-mingw32-objdump -p "$t/linetext.exe")
-  rm -rf "$t"
   echo "$head" | grep -q "^Magic.*(PE32)" && echo "$head" | grep -q "Subsystem.*(Windows CUI)" &&
     [ "$(echo "$head" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')" = "KERNEL32.dll msvcrt.dll " ] ||
-    { echo "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"; return 1; }
+    { echo "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"; rm -rf "$t"; return 1; }
+  # FileVersion and ProductVersion strings (UTF-16), then the fixed
+  # FILEVERSION after the signature 0xFEEF04BD: minor, major, build, patch
+  # as little-endian 16-bit words.
+  v=$(i686-w64-mingw32-strings -el "$t/linetext.exe" | grep -A1 -x -E 'FileVersion|ProductVersion' | grep -v -x -E 'FileVersion|ProductVersion|--' | sort -u)
+  off=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$t/linetext.exe" | head -1 | cut -d: -f1)
+  set -- $(od -An -tu2 -j $((${off:-0} + 8)) -N 8 "$t/linetext.exe")
+  rm -rf "$t"
+  [ "$v" = "$version" ] && [ -n "$off" ] && [ "${2:-}.${1:-}.${4:-}" = "$version" ] ||
+    { echo "version resource: strings '$v', fixed ${2:-}.${1:-}.${4:-}, wanted $version"; return 1; }
+  echo "release: $(basename "$zip") ($(wc -c < "$zip") bytes), version $version in the .exe, SHA256SUMS matches"
 }
 check "release zip" release_contents
 
@@ -247,6 +277,12 @@ done
 # Checks over both builds at once go here: each build's loader and prefix are
 # in WINE_ARCH and WINEPREFIX_ARCH, the builds run here in WINE_ARCHES; no
 # WINEPREFIX is set at this level, so a run must name its prefix.
+
+# Random cases through the Linux build and both .exe: the same files, status
+# and console output (tests/cross_diff.sh; CROSS_CASES, CROSS_SEED to vary).
+check "cross-build comparison" env EXE_i686="$top/build-win-i686/linetext.exe" \
+  EXE_x86_64="$top/build-win-x86_64/linetext.exe" JA_LOCPATH="$locales" CROSS_ARCHES="$WINE_ARCHES" \
+  bash "$top/tests/cross_diff.sh"
 
 left_out=
 for arch in i686 x86_64; do

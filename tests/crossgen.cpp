@@ -1,0 +1,340 @@
+// crossgen: writes seeded random cases for the cross-build comparison
+// (tests/cross_diff.sh): an exchange file and an option list each, aimed at
+// the places where builds could part: extreme widths and spacings, axis-
+// parallel and nearly axis-parallel lines, huge and tiny coordinates,
+// negative zeros, Shift-JIS texts, every debug level, long lines, attributes.
+//
+//   crossgen DIR SEED COUNT
+//
+// Case k (0-based) is made from seed SEED + k alone and written to
+// DIR/<SEED+k>/: in/ (the exchange file, under "JWC_TEMP.TXT" or
+// "jwc_temp.txt", or nothing) and args (one argument a line, Shift-JIS). So
+// "crossgen DIR S 1" makes again the case whose seed is S. The same seed
+// gives the same bytes on every machine: our own random numbers, and every
+// number printed from integers or fixed texts.
+//
+// Arguments never hold '*' or '?' (the Windows runtime expands them into
+// file names), line ends or bytes that are no valid Shift-JIS (Wine cannot
+// pass those): every other byte they may hold reaches the program as it is.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// splitmix64, as in bench/gen.cpp.
+struct Rng {
+    std::uint64_t s;
+    std::uint64_t next() {
+        std::uint64_t z = (s += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    unsigned below(unsigned n) { return static_cast<unsigned>(next() % n); }
+    long range(long lo, long hi) { return lo + static_cast<long>(next() % static_cast<std::uint64_t>(hi - lo + 1)); }
+    bool chance(unsigned percent) { return below(100) < percent; }
+    template <class T, unsigned N>
+    const T& pick(const T (&a)[N]) { return a[below(N)]; }
+};
+
+// Shift-JIS words: "壁" (wall), "寸法" (dimension), "通り芯" (grid line),
+// "テキスト" (text), "表" and "ソ" (0x5C as their second byte), "ｱｲｳ"
+// (half-width kana, single bytes), "①" (a row-13 symbol).
+const char* const sjis_words[] = {
+    "\x95\xc7", "\x90\xa1\x96\x40", "\x92\xca\x82\xe8\x90\x63", "\x83\x65\x83\x4c\x83\x58\x83\x67",
+    "\x95\x5c", "\x83\x5c", "\xb1\xb2\xb3", "\x87\x40",
+};
+const char* const ascii_words[] = {"A", "AB", "=+", "-", "W1200", "GL+150", "a b", "x\\y", "\"q\"", "#", "@", "."};
+
+// A pattern or record text: ASCII (no '*' or '?'), Shift-JIS words, or both.
+std::string text(Rng& r, unsigned max_len) {
+    std::string t;
+    unsigned len = r.chance(10) ? max_len : r.below(max_len < 24 ? max_len + 1 : 24);
+    unsigned kind = r.below(4);
+    while (t.size() < len) {
+        if (kind == 0 || (kind == 2 && r.chance(50))) {
+            char c = static_cast<char>(r.range(' ', '~'));
+            if (c == '*' || c == '?') c = '_';
+            t += c;
+        } else if (kind == 1 || kind == 2) {
+            t += r.pick(sjis_words);
+        } else {
+            t += r.pick(ascii_words);
+        }
+    }
+    return t;
+}
+
+// A width or spacing as typed: the bound 0.5 and around it, the extremes of
+// a double, overflowing and special spellings, and plain values.
+std::string size_text(Rng& r) {
+    static const char* const fixed[] = {
+        "0.5", "0.49999999999999994", "0.5000000000000001", "0.4", "1e-300", "1e300", "-1e300", "1e308",
+        "1.7976931348623157e308", "1e309", "2e308", "inf", "INF", "infinity", "-inf", "nan", "-nan", "-0", "0",
+        "1e12", "1e15", "1e-5", "0x10", "0x1p-1", "+7", " 3", "3x", "abc", "", ".5", "5.", "1e", "4.9e-324",
+    };
+    if (r.chance(45)) return r.pick(fixed);
+    std::string t = std::to_string(r.range(0, 99999));
+    if (r.chance(60)) t += "." + std::to_string(r.range(0, 999999999));
+    if (r.chance(30)) t += "e" + std::to_string(r.range(-320, 320));
+    return t;
+}
+
+std::string level_text(Rng& r) {
+    static const char* const levels[] = {"0", "1", "2", "2", "2", "3", "3", "3", "4", "5", "5", "6", "7", "", "3x", "t"};
+    return r.pick(levels);
+}
+
+// The option list: mostly a pattern text, then any of the others, in any
+// order, with any lead byte and either case.
+void args_file(Rng& r, std::string& out) {
+    unsigned n = r.below(6);
+    bool z = r.chance(92);
+    for (unsigned k = 0; k < n + (z ? 1 : 0); k++) {
+        static const char leads[] = {'/', '-', '$'};
+        std::string a(1, r.pick(leads));
+        unsigned what = (z && k == 0) ? 0 : r.below(12);
+        switch (what) {
+        case 0:
+        case 1:
+            a += r.chance(80) ? 'Z' : 'z';
+            a += r.chance(5) ? std::string() : text(r, r.chance(8) ? 300 : 40);
+            break;
+        case 2:
+        case 3:
+            a += r.chance(80) ? 'M' : 'm';
+            a += size_text(r);
+            break;
+        case 4:
+        case 5:
+            a += r.chance(80) ? 'L' : 'l';
+            a += size_text(r);
+            break;
+        case 6: {
+            static const char* const colours[] = {"0", "1", "5", "9", "10", "-1", "3.7", "x", "", "007"};
+            a += r.chance(80) ? 'K' : 'k';
+            a += r.pick(colours);
+            break;
+        }
+        case 7:
+        case 8:
+        case 9:
+            a += r.chance(80) ? 'T' : 't';
+            a += level_text(r);
+            break;
+        case 10: {
+            static const char* const others[] = {"e", "s", "sfoo", "x", "A", ""};
+            a += r.pick(others);
+            break;
+        }
+        default:
+            a = r.chance(50) ? "plain" : "word=1";
+            break;
+        }
+        out += a;
+        out += '\n';
+    }
+}
+
+// A coordinate: plain, huge, tiny, negative zero or an odd spelling.
+std::string coord(Rng& r) {
+    static const char* const odd[] = {"-0", "-0.0", "0", "1e300", "-1e300", "1e-300", "-1e-300", "1e308",
+                                      "4.9e-324", "-4.9e-324", "1e15", "123456789012345678", "inf", "nan", ""};
+    if (r.chance(12)) return r.pick(odd);
+    std::string t = r.chance(30) ? "-" : "";
+    t += std::to_string(r.chance(40) ? r.range(0, 60) : r.range(0, 100000));
+    if (r.chance(50)) t += "." + std::to_string(r.range(0, 999999));
+    if (r.chance(8)) t += "e" + std::to_string(r.range(-310, 310));
+    return t;
+}
+
+// Points 1 and 2 of a line that is axis-parallel, nearly so, tiny, huge,
+// between coincident points, or anywhere.
+void line_points(Rng& r, std::string p[4]) {
+    static const char* const near[] = {".000000000001", ".0000000000000001", "e-12", "00000001", "1"};
+    p[0] = coord(r);
+    p[1] = coord(r);
+    switch (r.below(8)) {
+    case 0:  // vertical
+        p[2] = r.chance(30) ? (p[0] == "0" ? "-0" : p[0]) : p[0];
+        p[3] = coord(r);
+        break;
+    case 1:  // horizontal
+        p[2] = coord(r);
+        p[3] = p[1];
+        break;
+    case 2:  // nearly vertical: x2 a few ulps or a trifle off x1
+        p[0] = std::to_string(r.range(-1000, 1000));
+        p[2] = p[0] + r.pick(near);
+        p[3] = coord(r);
+        break;
+    case 3:  // nearly horizontal
+        p[1] = std::to_string(r.range(-1000, 1000));
+        p[2] = coord(r);
+        p[3] = p[1] + r.pick(near);
+        break;
+    case 4:  // negative zeros and zero
+        p[0] = r.chance(50) ? "-0" : "0";
+        p[1] = r.chance(50) ? "-0" : "0";
+        p[2] = r.chance(50) ? "-0" : std::to_string(r.range(-20, 20));
+        p[3] = r.chance(50) ? "-0" : std::to_string(r.range(-20, 20));
+        break;
+    case 5:  // coincident
+        p[2] = p[0];
+        p[3] = p[1];
+        break;
+    default:
+        p[2] = coord(r);
+        p[3] = coord(r);
+        break;
+    }
+}
+
+// A point record; mostly of a form that stores the point.
+void point_record(Rng& r, std::string& f, int slot, const std::string& x, const std::string& y) {
+    static const char* const forms[] = {" ", "+", "/", "-"};
+    static const char* const odd[] = {"ch ", "ln ", "c", "x"};
+    f += "hp";
+    f += slot < 0 ? std::string() : std::to_string(slot);
+    f += r.chance(90) ? r.pick(forms) : r.pick(odd);
+    f += x + " " + y;
+}
+
+// More than two point records stop the fill: only some cases have them.
+void record(Rng& r, std::string& f, bool more_points) {
+    switch (r.below(more_points ? 20 : 9)) {
+    case 0:
+    case 1:
+    case 2: {  // text record
+        f += r.chance(90) ? "ch " : "c";
+        f += coord(r) + " " + coord(r) + " " + coord(r) + " " + coord(r);
+        if (r.chance(90)) f += " \"" + text(r, r.chance(10) ? 300 : 60);
+        break;
+    }
+    case 3:  // comment, sometimes longer than a read
+        f += "#" + text(r, r.chance(15) ? 600 : 30);
+        break;
+    case 4: {
+        static const char* const heads[] = {"cn0 ", "cn", "cn\"", "cc"};
+        unsigned h = r.below(4);
+        f += heads[h];
+        if (h == 0) f += size_text(r) + " " + size_text(r) + " " + size_text(r) + " " + std::to_string(r.range(-2, 12));
+        else if (h == 2) f += text(r, 40);
+        else f += std::to_string(r.range(-1, 21));
+        break;
+    }
+    case 5: {
+        static const char* const attrs[] = {"lg", "ly", "lt", "lc", "pn"};
+        static const char* const values[] = {"0", "1", "9", "a", "f", "10", "14", "20", "-1", "ff", "0x3", "x"};
+        f += r.pick(attrs);
+        f += r.pick(values);
+        break;
+    }
+    case 6: {
+        static const char* const fixed[] = {"hq", "bz", "pl", "z3", "hn 1 2 3 4", "pt 5 -0", "ci 0 0 10",
+                                            "ci 1e300 -0 1e-300 0 90 1 0", "hcc 1 2 3 4 5 6 7 8 9 10",
+                                            "hcw 2 2.5 3 3.5 4 5 6 7 8 10", "lq", "b", ""};
+        f += r.pick(fixed);
+        break;
+    }
+    case 7: {  // scales: the current group's one is printed at level 2
+        f += "hs";
+        for (int k = 0; k < 16; k++) f += " " + (r.chance(80) ? std::to_string(r.range(1, 500)) : coord(r));
+        break;
+    }
+    case 8:  // a drawn line
+        f += " " + coord(r) + " " + coord(r) + " " + coord(r) + " " + coord(r);
+        break;
+    case 9:
+    case 10:
+    case 11: {  // stray points: any slot, any form
+        int slot = r.chance(10) ? (r.chance(50) ? -1 : r.range(3, 12)) : static_cast<int>(r.range(0, 2));
+        point_record(r, f, slot, coord(r), coord(r));
+        break;
+    }
+    default: {  // the line itself, again
+        std::string p[4];
+        line_points(r, p);
+        point_record(r, f, 1, p[0], p[1]);
+        f += "\r\n";
+        point_record(r, f, 2, p[2], p[3]);
+        break;
+    }
+    }
+}
+
+void exchange_file(Rng& r, std::string& f) {
+    unsigned n = r.chance(5) ? r.range(200, 2000) : r.below(40);
+    if (r.chance(60)) {  // a host's usual head
+        f += "hq\r\n";
+        if (r.chance(30)) f += "bz\r\n";
+        f += "cn0 3.5 3.5 0.5 2\r\nlg2\r\nly5\r\nlt1\r\nlc3\r\npn4\r\n";
+    }
+    std::string p[4];
+    line_points(r, p);
+    if (r.chance(90)) {
+        point_record(r, f, 1, p[0], p[1]);
+        f += "\r\n";
+        point_record(r, f, 2, p[2], p[3]);
+        f += "\r\n";
+    }
+    bool more_points = r.chance(15);
+    for (unsigned k = 0; k < n; k++) {
+        record(r, f, more_points);
+        unsigned e = r.below(100);
+        f += e < 90 ? "\r\n" : e < 95 ? "\n" : e < 98 ? "\r" : "\r\r\n";
+    }
+    if (!f.empty() && r.chance(10)) {  // no final line end
+        while (!f.empty() && (f.back() == '\n' || f.back() == '\r')) f.pop_back();
+    }
+}
+
+bool write_file(const std::string& path, const std::string& bytes) {
+    FILE* fp = std::fopen(path.c_str(), "wb");
+    if (!fp) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
+    return std::fclose(fp) == 0 && ok;
+}
+
+bool make_dir(const std::string& path) { return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST; }
+
+bool make_case(const std::string& dir, std::uint64_t seed) {
+    Rng r{seed};
+    std::string c = dir + "/" + std::to_string(seed);
+    if (!make_dir(c) || !make_dir(c + "/in")) return false;
+    std::string args, file;
+    args_file(r, args);
+    exchange_file(r, file);
+    unsigned name = r.below(100);
+    if (name < 3) return write_file(c + "/args", args);  // no exchange file
+    return write_file(c + "/args", args) &&
+           write_file(c + "/in/" + (name < 10 ? "jwc_temp.txt" : "JWC_TEMP.TXT"), file);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: crossgen DIR SEED COUNT\n");
+        return 2;
+    }
+    std::uint64_t seed = std::strtoull(argv[2], nullptr, 10);
+    unsigned long count = std::strtoul(argv[3], nullptr, 10);
+    if (!make_dir(argv[1])) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    for (unsigned long k = 0; k < count; k++) {
+        if (!make_case(argv[1], seed + k)) {
+            std::perror(argv[1]);
+            return 1;
+        }
+    }
+    return 0;
+}
