@@ -1,4 +1,5 @@
-// Records as the host writes them. A record is one read of at most 254 bytes
+// Records as the host writes them. A record is one read of at most
+// RECORD_READ_SIZE - 1 bytes
 // (a longer line arrives as several records); its first characters select its
 // kind, compared byte for byte:
 //
@@ -74,7 +75,7 @@ static void read_point(const char* rec) {
 }
 
 // Text record: two characters of code, x y dx dy, blanks, a double quote and
-// the text up to the end of the record (line end included, 260 bytes at most).
+// the text up to the end of the record (line end included, TEXT_TAKE_MAX bytes at most).
 static void read_text(const char* rec, unsigned jd_x) {
     MOJI_head[0] = rec[0];
     MOJI_head[1] = rec[1];
@@ -83,14 +84,9 @@ static void read_text(const char* rec, unsigned jd_x) {
         while (*p == ' ' || (*p >= '\t' && *p <= '\r')) p++;
         if (*p == '"') {
             p++;
-            int n = 0;
-            while (n < 260 && p[n] != '\0') {
-                ChSTR0[n] = p[n];
-                n++;
-            }
             // The text ends where the record ends, even when nothing follows
             // the quote: nothing of an earlier text shows behind it.
-            ChSTR0[n] = '\0';
+            ChSTR0[copy_text(ChSTR0, p, TEXT_TAKE_MAX, 0)] = '\0';
         }
     }
     CHR_PRO(jd_x);
@@ -233,7 +229,7 @@ static void dispatch(const TfRecord* r, unsigned jd_x) {
 int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
     TfRecord r;
     for (unsigned jd_x = 0; jd_x != jd_limit; jd_x++) {
-        if (tf_read_record(fp, 255, &r) < 0) break;
+        if (tf_read_record(fp, RECORD_READ_SIZE, &r) < 0) break;
         if (isTest == 5) {
             con_out("## ---- JW_PATTERN()  jwc_temp.txt processing --------\n");
             con_out("##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, jd_limit);

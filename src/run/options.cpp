@@ -3,14 +3,7 @@
 #include "input/fields.h"
 #include "run/state.h"
 
-void OPT_STRCPY(char* dst, const char* src) {
-    int n = 0;
-    while (n < 256 && src[n] != '\0') {
-        dst[n] = src[n];
-        n++;
-    }
-    dst[n] = '\0';
-}
+void OPT_STRCPY(char* dst, const char* src) { dst[copy_text(dst, src, PATTERN_MAX, 0)] = '\0'; }
 
 void opt(const char* arg) {
     const char letter = arg[0] != '\0' ? arg[1] : '\0';

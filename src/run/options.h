@@ -4,6 +4,6 @@
 
 // Applies one argument, lead byte included (the lead byte is not looked at).
 void opt(const char* arg);
-// Copies an option's text into the pattern text: at most 256 bytes, always
+// Copies an option's text into the pattern text: at most PATTERN_MAX bytes, always
 // terminated.
 void OPT_STRCPY(char* dst, const char* src);
