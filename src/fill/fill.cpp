@@ -5,6 +5,7 @@
 
 #include "fill/strgeo.h"
 #include "output/records.h"
+#include "platform/console.h"
 #include "run/state.h"
 
 // What every call prints on entry, also when it then writes no records.

@@ -21,6 +21,7 @@
 
 #include "fill/fill.h"
 #include "input/fields.h"
+#include "platform/console.h"
 #include "run/state.h"
 
 // Initial attributes hold 20 until the first record of their kind.

@@ -69,8 +69,8 @@ int os_replace(const char* from, const char* to) {
     return MoveFileExA(from, to, how) ? 0 : -1;
 }
 
-// Names match regardless of case here, so the file system finds the exchange
-// file under any case; only its stored spelling may need the upper-case form.
+// Names match regardless of case here, so the file system finds the file
+// under any case; only its stored spelling may need the upper-case form.
 int os_find_case_variant(const char* lower, const char* upper, char* out) {
     (void)lower;
     WIN32_FIND_DATAA fd;

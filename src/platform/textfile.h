@@ -65,7 +65,3 @@ int tf_failed(TextFile* f);
 // back to the pool. Returns 0, or -1 when any read or write, the flush, the
 // sync or the close failed.
 int tf_close(TextFile* f, int sync);
-
-// Console output through the same formatter.
-void con_out(const char* fmt, ...);
-void con_err(const char* fmt, ...);

@@ -1,15 +1,8 @@
 #include "run/handoff.h"
 
+#include "platform/console.h"
 #include "platform/os.h"
-#include "run/options.h"
 #include "run/state.h"
-
-void scan_options(int argc, char** argv) {
-    for (int k = 1; k < argc; k++) {
-        char lead = argv[k][0];
-        if (lead == '-' || lead == '/' || lead == '$') opt(argv[k]);
-    }
-}
 
 // Where case tells names apart, the host's file may arrive as "jwc_temp.txt"
 // or any other mix of case. It is renamed straight to the upper-case name, so

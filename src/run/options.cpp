@@ -1,7 +1,15 @@
 #include "run/options.h"
 
 #include "input/fields.h"
+#include "platform/console.h"
 #include "run/state.h"
+
+void scan_options(int argc, char** argv) {
+    for (int k = 1; k < argc; k++) {
+        char lead = argv[k][0];
+        if (lead == '-' || lead == '/' || lead == '$') opt(argv[k]);
+    }
+}
 
 void OPT_STRCPY(char* dst, const char* src) { dst[copy_text(dst, src, PATTERN_MAX, 0)] = '\0'; }
 
