@@ -60,11 +60,7 @@ static void read_point(const char* rec) {
         if (iPOINT < 0 || iPOINT > HPmax) return;
         const char* q = rec + (form == ' ' ? 3 : 4);
         if (scan_lf(&q, &PX[iPOINT])) scan_lf(&q, &PY[iPOINT]);
-        if (isTest == 3 && form != '+') {
-            const char* f = form == ' ' ? "##  hp%d   %.2f %.2f \n" : form == '/' ? "##  hp%d/  %.2f %.2f \n"
-                                                                               : "##  hp%d-  %.2f %.2f \n";
-            con_out(f, iPOINT, PX[iPOINT], PY[iPOINT]);
-        }
+        if (isTest == 3 && form != '+') con_out("##  hp%d%c  %.2f %.2f \n", iPOINT, form, PX[iPOINT], PY[iPOINT]);
     } else if ((form == 'c' && rec[4] == 'h') || (form == 'l' && rec[4] == 'n')) {
         int slot;
         if (scan_d(&p, &slot)) iPOINT = slot;

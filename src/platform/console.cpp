@@ -11,7 +11,7 @@
 // bytes on Linux, 32767 on Windows.
 enum { CON_LINE_MAX = FMT_LINE_MAX + (1 << 17) };
 
-static void con_vprint(int to_err, const char* fmt, va_list ap) {
+FMT_PRINTF(2, 0) static void con_vprint(int to_err, const char* fmt, va_list ap) {
     static char line[CON_LINE_MAX];
     int n = fmt_vformat(line, sizeof line, fmt, ap);
     if (to_err) os_stderr(line, n);

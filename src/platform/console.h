@@ -2,5 +2,7 @@
 // error, with format.h's conversions.
 #pragma once
 
-void con_out(const char* fmt, ...);
-void con_err(const char* fmt, ...);
+#include "platform/format.h"
+
+void con_out(const char* fmt, ...) FMT_PRINTF(1, 2);
+void con_err(const char* fmt, ...) FMT_PRINTF(1, 2);

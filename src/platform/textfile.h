@@ -6,6 +6,8 @@
 // Files come from a small static pool: nothing is allocated on the heap.
 #pragma once
 
+#include "platform/format.h"
+
 struct TextFile;
 
 TextFile* tf_open_read(const char* name);   // nullptr when it cannot be opened
@@ -49,7 +51,7 @@ int tf_echo_record(TextFile* f, const TfRecord* r);
 
 // One formatted print (format.h's conversions). Returns the number of bytes
 // formatted, or -1 once the file has seen a write error.
-int tf_printf(TextFile* f, const char* fmt, ...);
+int tf_printf(TextFile* f, const char* fmt, ...) FMT_PRINTF(2, 3);
 
 // Copies lines from in to out as a loop of tf_gets with a buffer of size bytes
 // (at most TF_COPY_SIZE_MAX) and tf_write of each line would, until limit
