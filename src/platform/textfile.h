@@ -28,9 +28,9 @@ int tf_gets(TextFile* f, char* buf, int size);
 int tf_write(TextFile* f, const char* s, int n);
 
 // One record as the exchange-file reader takes it: one read of tf_gets. Both
-// bytes and text stay valid until the next read of the same file, and behind
-// each only zero bytes follow, up to index size - 1 of the read, so that
-// nothing of an earlier, longer record shows through a short one.
+// bytes and text stay valid until the next read of the same file. Behind
+// each lie only zero bytes, up to index size - 1 of the read, so that nothing
+// of an earlier, longer record shows through a short one.
 struct TfRecord {
     const char* bytes;  // the read as it came, NUL bytes included
     int length;         // its length

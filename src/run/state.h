@@ -18,14 +18,16 @@ constexpr int RECORD_READ_SIZE = 255;
 // terminating zero, and STRLEN counts no further than that buffer's size.
 constexpr int PATTERN_MAX = 256;
 // A text record's text is taken up to TEXT_TAKE_MAX bytes, more than any
-// record holds after its quote, so a text is always taken whole; ChSTR0, of
-// TEXT_BUF_SIZE bytes, has room for that and the terminator behind it.
+// record holds after its quote, so a text is always taken whole. ChSTR0 keeps
+// the size of TEXT_BUF_SIZE bytes it has always had: room for the most that
+// is taken and the terminator behind it, with bytes to spare.
 constexpr int TEXT_TAKE_MAX = 260;
 constexpr int TEXT_BUF_SIZE = 288;
 // The fill stops once the fill string holds more than FILL_MAX bytes, and
 // CHR_PRO takes at most FILL_MAX bytes of a record's text; a fill string ended
 // by the bound holds FILL_MAX + 2 bytes at most (a two-byte character laid
-// last), which ChSTR, of FILL_BUF_SIZE bytes, holds with its terminator.
+// last), which ChSTR, of FILL_BUF_SIZE bytes (the size it has always had),
+// holds with its terminator.
 constexpr int FILL_MAX = 250;
 constexpr int FILL_BUF_SIZE = 260;
 
