@@ -43,6 +43,7 @@
 #include "output/records.h"
 #include "platform/os.h"
 #include "run/handoff.h"
+#include "run/options.h"
 #include "run/state.h"
 
 namespace {

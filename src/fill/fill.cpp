@@ -5,6 +5,7 @@
 #include "fill/strgeo.h"
 #include "fill/trig.h"
 #include "output/records.h"
+#include "platform/console.h"
 #include "run/state.h"
 
 // What every call prints on entry, also when it then writes no records.
@@ -34,7 +35,7 @@ static int fill_loop(double W, double D, double L) {
     double r = L - P;
     int i = 0, j = 0;
     while (r + T >= 0) {
-        // A lead byte with no trail byte (a pattern cut after 256 bytes) is
+        // A lead byte with no trail byte (a pattern cut after PATTERN_MAX bytes) is
         // taken as a single-byte character, so nothing past the text is read.
         if (SHIFTJIS(ChS001, i) && ChS001[i + 1] != '\0') {
             r -= P;
@@ -49,7 +50,7 @@ static int fill_loop(double W, double D, double L) {
             ChSTR[j + 1] = '\0';
         }
         j++;
-        if (j > 250) break;
+        if (j > FILL_MAX) break;
         i++;
         if (ChS001[i] == '\0') i = 0;
         r -= P;

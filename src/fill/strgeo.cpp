@@ -6,17 +6,15 @@
 
 int STRLEN(const char* s) {
     int n = 0;
-    while (n < 257 && s[n] != '\0') n++;
+    while (n < PATTERN_MAX + 1 && s[n] != '\0') n++;
     return n;
 }
 
 int STRCPY(char* dst, const char* src) {
-    int n = 0;
-    while (n < 250 && src[n] != '\0' && src[n] != '\n' && src[n] != '\r') {
-        dst[n] = src[n];
-        dst[n + 1] = '\0';
-        n++;
-    }
+    // The terminator follows every copied byte: when the first byte already
+    // stops the copy, dst is left as it was.
+    const int n = copy_text(dst, src, FILL_MAX, 1);
+    if (n > 0) dst[n] = '\0';
     return n;
 }
 

@@ -1,4 +1,5 @@
-// Records as the host writes them. A record is one read of at most 254 bytes
+// Records as the host writes them. A record is one read of at most
+// RECORD_READ_SIZE - 1 bytes
 // (a longer line arrives as several records); its first characters select its
 // kind, compared byte for byte:
 //
@@ -18,10 +19,9 @@
 // does not convert; the targets after it keep their values.
 #include "input/reader.h"
 
-#include <cstring>
-
 #include "fill/fill.h"
 #include "input/fields.h"
+#include "platform/console.h"
 #include "run/state.h"
 
 // Initial attributes hold 20 until the first record of their kind.
@@ -60,11 +60,7 @@ static void read_point(const char* rec) {
         if (iPOINT < 0 || iPOINT > HPmax) return;
         const char* q = rec + (form == ' ' ? 3 : 4);
         if (scan_lf(&q, &PX[iPOINT])) scan_lf(&q, &PY[iPOINT]);
-        if (isTest == 3 && form != '+') {
-            const char* f = form == ' ' ? "##  hp%d   %.2f %.2f \n" : form == '/' ? "##  hp%d/  %.2f %.2f \n"
-                                                                               : "##  hp%d-  %.2f %.2f \n";
-            con_out(f, iPOINT, PX[iPOINT], PY[iPOINT]);
-        }
+        if (isTest == 3 && form != '+') con_out("##  hp%d%c  %.2f %.2f \n", iPOINT, form, PX[iPOINT], PY[iPOINT]);
     } else if ((form == 'c' && rec[4] == 'h') || (form == 'l' && rec[4] == 'n')) {
         int slot;
         if (scan_d(&p, &slot)) iPOINT = slot;
@@ -76,7 +72,7 @@ static void read_point(const char* rec) {
 }
 
 // Text record: two characters of code, x y dx dy, blanks, a double quote and
-// the text up to the end of the record (line end included, 260 bytes at most).
+// the text up to the end of the record (line end included, TEXT_TAKE_MAX bytes at most).
 static void read_text(const char* rec, unsigned jd_x) {
     MOJI_head[0] = rec[0];
     MOJI_head[1] = rec[1];
@@ -85,31 +81,19 @@ static void read_text(const char* rec, unsigned jd_x) {
         while (*p == ' ' || (*p >= '\t' && *p <= '\r')) p++;
         if (*p == '"') {
             p++;
-            int n = 0;
-            while (n < 260 && p[n] != '\0') {
-                ChSTR0[n] = p[n];
-                n++;
-            }
             // The text ends where the record ends, even when nothing follows
             // the quote: nothing of an earlier text shows behind it.
-            ChSTR0[n] = '\0';
+            ChSTR0[copy_text(ChSTR0, p, TEXT_TAKE_MAX, 0)] = '\0';
         }
     }
     CHR_PRO(jd_x);
     iCHR_cnt++;
 }
 
-// An echo copies the read as it came; a read without a line feed of its own
-// (a cut line, a last line without a line end) gets one, so that whatever is
-// written next starts a line of its own and the host reads it as a record.
-static void echo(const char* raw, int n) {
-    tf_write_read(fpw, raw, n);
-    if (n == 0 || raw[n - 1] != '\n') tf_write(fpw, "\n", 1);
-}
-
-// One record: rec is its bytes up to the first NUL, padded with zero bytes;
-// raw and n are the whole read, which an echo copies.
-static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
+// One record: it is looked at up to its first NUL byte; an echo copies the
+// whole read (tf_echo_record).
+static void dispatch(const TfRecord* r, unsigned jd_x) {
+    const char* rec = r->text;
     switch (rec[0]) {
     case ' ':
         {
@@ -122,13 +106,13 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
         }
         break;
     case '#':
-        echo(raw, n);
+        tf_echo_record(fpw, r);
         PLreset();
         break;
     case 'b':
         if (rec[1] == 'z') {
             isZUSUN = 1;
-            echo(raw, n);
+            tf_echo_record(fpw, r);
         }
         break;
     case 'c':
@@ -137,7 +121,7 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
             scan_d(&p, &MOJIK);
             capture(&MOJIKi, MOJIK);
         } else if (rec[1] == 'n') {
-            echo(raw, n);
+            tf_echo_record(fpw, r);
             if (rec[2] == '0') {
                 MOJIS = 0;
                 const char* p = rec + 3;
@@ -240,31 +224,15 @@ static void dispatch(const char* rec, const char* raw, int n, unsigned jd_x) {
 }
 
 int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
-    // Zero bytes behind the record, so that nothing of an earlier, longer
-    // record shows through when a short one is looked at. buf, the read as it
-    // came (for the echo), is all zero before each read: what a read wrote
-    // is cleared after it, in aligned blocks (the padding behind the 255
-    // bytes takes them). A read that holds a NUL byte is looked at up to that
-    // byte, in a copy of its own.
-    alignas(16) char buf[255 + TF_READ_PAD] = {};
-    char cut[255];
+    TfRecord r;
     for (unsigned jd_x = 0; jd_x != jd_limit; jd_x++) {
-        int n = tf_gets(fp, buf, 255);
-        if (n < 0) break;
-        const char* rec = buf;
-        int len = tf_last_nul(fp);
-        if (len >= 0) {
-            std::memcpy(cut, buf, static_cast<size_t>(len));
-            std::memset(cut + len, 0, sizeof cut - static_cast<size_t>(len));
-            rec = cut;
-        }
+        if (tf_read_record(fp, RECORD_READ_SIZE, &r) < 0) break;
         if (isTest == 5) {
             con_out("## ---- JW_PATTERN()  jwc_temp.txt processing --------\n");
             con_out("##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, jd_limit);
-            con_out("##  buf=(%s)\n", rec);
+            con_out("##  buf=(%s)\n", r.text);
         }
-        dispatch(rec, buf, n, jd_x);
-        for (int k = 0; k <= n; k += TF_READ_PAD) std::memset(buf + k, 0, TF_READ_PAD);
+        dispatch(&r, jd_x);
     }
     iPattern++;
     return 0;

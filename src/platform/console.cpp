@@ -1,18 +1,33 @@
-// The console streams, through the C library on every platform: the bytes go
-// out as the platform's console takes them.
-#include <cstdio>
-#include <cstdlib>
+// The console through our own formatter, so that every build prints the same
+// bytes.
+#include "platform/console.h"
 
+#include <cstdarg>
+
+#include "platform/format.h"
 #include "platform/os.h"
 
-void os_stdout(const char* s, int n) { std::fwrite(s, 1, static_cast<size_t>(n), stdout); }
+// A console line may echo one command-line argument whole: at most 131071
+// bytes on Linux, 32767 on Windows.
+enum { CON_LINE_MAX = FMT_LINE_MAX + (1 << 17) };
 
-void os_stderr(const char* s, int n) {
-    std::fflush(stdout);  // keeps the two streams in order on a shared console
-    std::fwrite(s, 1, static_cast<size_t>(n), stderr);
+FMT_PRINTF(2, 0) static void con_vprint(int to_err, const char* fmt, va_list ap) {
+    static char line[CON_LINE_MAX];
+    int n = fmt_vformat(line, sizeof line, fmt, ap);
+    if (to_err) os_stderr(line, n);
+    else os_stdout(line, n);
 }
 
-void os_exit(int status) {
-    std::fflush(stdout);
-    std::exit(status);
+void con_out(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    con_vprint(0, fmt, ap);
+    va_end(ap);
+}
+
+void con_err(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    con_vprint(1, fmt, ap);
+    va_end(ap);
 }

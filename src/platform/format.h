@@ -10,11 +10,21 @@
 
 #include <cstdarg>
 
+// Marks a printf-style function, the format being argument f and its values
+// starting at argument a (0 for a va_list), so that the compiler checks every
+// call's format against its values. MinGW's plain printf means the Windows
+// runtime's dialect; our formatter follows the C standard's.
+#ifdef __MINGW32__
+#define FMT_PRINTF(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define FMT_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#endif
+
 // Formats into out (capacity cap, cap >= 1), always NUL-terminating. Returns
 // the number of bytes stored, without the terminator; output that does not
 // fit is cut off.
-int fmt_vformat(char* out, int cap, const char* fmt, va_list ap);
-int fmt_format(char* out, int cap, const char* fmt, ...);
+int fmt_vformat(char* out, int cap, const char* fmt, va_list ap) FMT_PRINTF(3, 0);
+int fmt_format(char* out, int cap, const char* fmt, ...) FMT_PRINTF(3, 4);
 
 // Large enough for any one record or diagnostic line the program prints: the
 // longest is eight doubles with twelve decimals at 1e308 (about 2.6 KiB).

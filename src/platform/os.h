@@ -1,5 +1,6 @@
 // The operating system, as the rest of the program sees it. os_posix.cpp and
-// os_win.cpp implement it; nothing outside src/platform/ includes an OS header.
+// os_win.cpp implement it, os_stdio.cpp the console streams and the exit for
+// both; nothing outside src/platform/ includes an OS header.
 #pragma once
 
 #include <cstdint>
@@ -34,11 +35,12 @@ int os_replace(const char* from, const char* to);
 // does nothing.
 int os_sync_dir();
 
-// Looks in the current directory for the exchange file under any mix of upper
-// and lower case. On a file system that tells cases apart it prefers exactly
-// `lower`, else the byte-wise smallest variant other than `upper`; the name
-// found is stored in out (13 bytes at least) and 1 returned. Returns 0 when no
-// variant other than `upper` itself needs renaming.
+// Looks in the current directory for a file named `upper` under any mix of
+// upper and lower case (`lower` is the same name in lower case). On a file
+// system that tells cases apart it prefers exactly `lower`, else the byte-wise
+// smallest variant other than `upper`; the name found is stored in out (as
+// long as `upper` with its terminator, at least) and 1 returned. Returns 0
+// when no variant other than `upper` itself needs renaming.
 int os_find_case_variant(const char* lower, const char* upper, char* out);
 
 // Standard output and standard error. Bytes go out as the platform's console

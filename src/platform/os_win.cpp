@@ -103,7 +103,11 @@ int os_replace(const char* from, const char* to) {
     // A rename that changes only the case of a name keeps the old spelling on
     // some file systems; going through a name of our own gives the new one.
     if (lstrcmpiA(from, to) == 0) {
-        const char* step = "JWC_TEMP.~CASE";
+        char step[MAX_PATH];
+        size_t n = strlen(to);
+        if (n + sizeof ".~case" > sizeof step) return -1;
+        memcpy(step, to, n);
+        memcpy(step + n, ".~case", sizeof ".~case");
         if (move_file(from, step) != 0) return -1;
         return move_file(step, to);
     }
@@ -113,8 +117,8 @@ int os_replace(const char* from, const char* to) {
 // MOVEFILE_WRITE_THROUGH has made the replacement durable.
 int os_sync_dir() { return 0; }
 
-// Names match regardless of case here, so the file system finds the exchange
-// file under any case; only its stored spelling may need the upper-case form.
+// Names match regardless of case here, so the file system finds the file
+// under any case; only its stored spelling may need the upper-case form.
 int os_find_case_variant(const char* lower, const char* upper, char* out) {
     (void)lower;
     WIN32_FIND_DATAA fd;

@@ -11,6 +11,10 @@
 // longest formatted line with a CR before every byte.
 enum { BUF_SIZE = 1 << 16, SLACK = 2 * FMT_LINE_MAX, POOL_SIZE = 4 };
 
+// A record is read into an aligned buffer with room behind it, so that its
+// bytes can be cleared and echoed sixteen at a time.
+enum { PAD = 16 };
+
 struct TextFile {
     OsFile os;
     int writing;
@@ -20,6 +24,11 @@ struct TextFile {
     int nul;       // reading: where the last read's first NUL byte is, or -1
     int behind;    // writing: bytes go to the disk as they are flushed
     long long flushed, started;  // writing: bytes flushed, bytes handed to the disk
+    // Reading records: the last one read (all zero behind its length) and,
+    // for a record that holds a NUL byte, its bytes up to that NUL.
+    int record_length;
+    alignas(PAD) char record[TF_RECORD_SIZE_MAX + PAD];
+    char cut[TF_RECORD_SIZE_MAX];
     char buf[BUF_SIZE + SLACK];
 };
 
@@ -42,6 +51,8 @@ static TextFile* take(OsFile os, int writing) {
         f->nul = -1;
         f->behind = 0;
         f->flushed = f->started = 0;
+        f->record_length = 0;
+        std::memset(f->record, 0, sizeof f->record);
         return f;
     }
     os_close(os);
@@ -233,11 +244,14 @@ int tf_write(TextFile* f, const char* s, int n) {
     return f->failed ? -1 : n;
 }
 
-int tf_write_read(TextFile* f, const char* s, int n) {
+// Writes one read as tf_gets gave it: the read's only line feed, if any, is
+// its last byte. The bytes go over in blocks of PAD, so s must have room for
+// n rounded up to a multiple of PAD.
+static int write_read(TextFile* f, const char* s, int n) {
     if (n > FMT_LINE_MAX) return tf_write(f, s, n);
     char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the read and its padding
     const int body = n > 0 && s[n - 1] == '\n' ? n - 1 : n;
-    for (int i = 0; i < body; i += TF_READ_PAD) std::memcpy(d + i, s + i, TF_READ_PAD);
+    for (int i = 0; i < body; i += PAD) std::memcpy(d + i, s + i, PAD);
     f->len += body;
     if (body < n) {
         d[body] = '\r';
@@ -267,6 +281,34 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
     f->len += n + lfs;
     spill(f);
     return f->failed ? -1 : n;
+}
+
+// Records ---------------------------------------------------------------
+
+int tf_read_record(TextFile* f, int size, TfRecord* r) {
+    // The last record's bytes are cleared in aligned blocks (the padding
+    // takes the last one), so that only zero bytes lie behind the next.
+    for (int k = 0; k <= f->record_length; k += PAD) std::memset(f->record + k, 0, PAD);
+    if (size > TF_RECORD_SIZE_MAX) size = TF_RECORD_SIZE_MAX;
+    const int n = tf_gets(f, f->record, size);
+    f->record_length = n;
+    r->bytes = f->record;
+    r->length = n;
+    r->nul = f->nul;
+    r->text = f->record;
+    if (n >= 0 && f->nul >= 0) {
+        // Looked at up to its NUL byte, in a copy of its own.
+        std::memcpy(f->cut, f->record, static_cast<size_t>(f->nul));
+        std::memset(f->cut + f->nul, 0, sizeof f->cut - static_cast<size_t>(f->nul));
+        r->text = f->cut;
+    }
+    return n;
+}
+
+int tf_echo_record(TextFile* f, const TfRecord* r) {
+    write_read(f, r->bytes, r->length);
+    if (r->length == 0 || r->bytes[r->length - 1] != '\n') tf_write(f, "\n", 1);
+    return f->failed ? -1 : r->length;
 }
 
 // Copying ---------------------------------------------------------------
@@ -345,8 +387,6 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
 
 int tf_failed(TextFile* f) { return f->failed; }
 
-int tf_last_nul(const TextFile* f) { return f->nul; }
-
 int tf_close(TextFile* f, int sync) {
     if (f->writing) {
         flush(f);
@@ -356,31 +396,4 @@ int tf_close(TextFile* f, int sync) {
     if (os_close(f->os) != 0) bad = 1;
     in_use[f - pool] = false;
     return bad ? -1 : 0;
-}
-
-// Console -----------------------------------------------------------------
-
-// A console line may echo one command-line argument whole: at most 131071
-// bytes on Linux, 32767 on Windows.
-enum { CON_LINE_MAX = FMT_LINE_MAX + (1 << 17) };
-
-static void con_vprint(int to_err, const char* fmt, va_list ap) {
-    static char line[CON_LINE_MAX];
-    int n = fmt_vformat(line, sizeof line, fmt, ap);
-    if (to_err) os_stderr(line, n);
-    else os_stdout(line, n);
-}
-
-void con_out(const char* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    con_vprint(0, fmt, ap);
-    va_end(ap);
-}
-
-void con_err(const char* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    con_vprint(1, fmt, ap);
-    va_end(ap);
 }

@@ -6,6 +6,8 @@
 // Files come from a small static pool: nothing is allocated on the heap.
 #pragma once
 
+#include "platform/format.h"
+
 struct TextFile;
 
 TextFile* tf_open_read(const char* name);   // nullptr when it cannot be opened
@@ -23,21 +25,34 @@ void tf_write_behind(TextFile* f);
 // tf_failed then tells).
 int tf_gets(TextFile* f, char* buf, int size);
 
-// Where the last read's first NUL byte of its own is, or -1 when it holds none.
-int tf_last_nul(const TextFile* f);
-
 // Writes n bytes. Returns n, or -1 once the file has seen a write error.
 int tf_write(TextFile* f, const char* s, int n);
 
-// Writes one read as tf_gets gave it: the read's only line feed, if any, is
-// its last byte. The bytes go over in blocks of TF_READ_PAD, so s must have
-// room for n rounded up to a multiple of TF_READ_PAD.
-enum { TF_READ_PAD = 16 };
-int tf_write_read(TextFile* f, const char* s, int n);
+// One record as the exchange-file reader takes it: one read of tf_gets. Both
+// bytes and text stay valid until the next read of the same file. Behind
+// each lie only zero bytes, up to index size - 1 of the read, so that nothing
+// of an earlier, longer record shows through a short one.
+struct TfRecord {
+    const char* bytes;  // the read as it came, NUL bytes included
+    int length;         // its length
+    const char* text;   // the read up to its first NUL byte
+    int nul;            // where its first NUL byte is, or -1 when it holds none
+};
+
+// Reads the next record with a buffer of size bytes (at most
+// TF_RECORD_SIZE_MAX). Returns its length, or -1 as tf_gets does.
+enum { TF_RECORD_SIZE_MAX = 256 };
+int tf_read_record(TextFile* f, int size, TfRecord* r);
+
+// Echoes a record read with tf_read_record: its bytes as they came, and a line
+// feed when the read has none of its own (a cut line, a last line without a
+// line end), so that whatever is written next starts a record of its own.
+// Returns the record's length, or -1 once the file has seen a write error.
+int tf_echo_record(TextFile* f, const TfRecord* r);
 
 // One formatted print (format.h's conversions). Returns the number of bytes
 // formatted, or -1 once the file has seen a write error.
-int tf_printf(TextFile* f, const char* fmt, ...);
+int tf_printf(TextFile* f, const char* fmt, ...) FMT_PRINTF(2, 3);
 
 // Copies lines from in to out as a loop of tf_gets with a buffer of size bytes
 // (at most TF_COPY_SIZE_MAX) and tf_write of each line would, until limit
@@ -53,7 +68,3 @@ int tf_failed(TextFile* f);
 // back to the pool. Returns 0, or -1 when any read or write, the flush, the
 // sync or the close failed.
 int tf_close(TextFile* f, int sync);
-
-// Console output through the same formatter.
-void con_out(const char* fmt, ...);
-void con_err(const char* fmt, ...);

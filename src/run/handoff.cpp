@@ -1,15 +1,8 @@
 #include "run/handoff.h"
 
+#include "platform/console.h"
 #include "platform/os.h"
-#include "run/options.h"
 #include "run/state.h"
-
-void scan_options(int argc, char** argv) {
-    for (int k = 1; k < argc; k++) {
-        char lead = argv[k][0];
-        if (lead == '-' || lead == '/' || lead == '$') opt(argv[k]);
-    }
-}
 
 // Where case tells names apart, the host's file may arrive as "jwc_temp.txt"
 // or any other mix of case. It is renamed straight to the upper-case name, so
@@ -32,10 +25,10 @@ unsigned Tcopy(const char* source, const char* destination) {
         con_err("Cannot open file: %s \n", destination);
         os_exit(-1);
     }
-    // Lines as the reader takes them, with a 255-byte buffer. Line
+    // Lines as the reader takes them, with a buffer of the same size. Line
     // LINE_LIMIT + 1 is still copied and counted, which is how a file that is
     // too long is told apart.
-    unsigned count = tf_copy_lines(in, out, LINE_LIMIT + 1, 255);
+    unsigned count = tf_copy_lines(in, out, LINE_LIMIT + 1, RECORD_READ_SIZE);
     // This copy only counts; its bytes are replaced by the output of the run.
     tf_close(out, 0);
     // A file that could not be read to its end must not pass for a shorter one.

@@ -10,8 +10,6 @@
 // Most lines an exchange file may have; also the most records the reader reads.
 const unsigned LINE_LIMIT = 150000;
 
-// Options: every argument whose first byte is '-', '/' or '$' goes to opt.
-void scan_options(int argc, char** argv);
 // Gives the host's exchange file, found under any case of its name, exactly
 // the name EXCHANGE_FILE.
 void normalise_name();

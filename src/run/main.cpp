@@ -8,7 +8,9 @@
 #include "fill/fill.h"
 #include "input/reader.h"
 #include "output/records.h"
+#include "platform/console.h"
 #include "run/handoff.h"
+#include "run/options.h"
 #include "run/state.h"
 
 int main(int argc, char** argv) {

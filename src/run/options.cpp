@@ -1,16 +1,17 @@
 #include "run/options.h"
 
 #include "input/fields.h"
+#include "platform/console.h"
 #include "run/state.h"
 
-void OPT_STRCPY(char* dst, const char* src) {
-    int n = 0;
-    while (n < 256 && src[n] != '\0') {
-        dst[n] = src[n];
-        n++;
+void scan_options(int argc, char** argv) {
+    for (int k = 1; k < argc; k++) {
+        char lead = argv[k][0];
+        if (lead == '-' || lead == '/' || lead == '$') opt(argv[k]);
     }
-    dst[n] = '\0';
 }
+
+void OPT_STRCPY(char* dst, const char* src) { dst[copy_text(dst, src, PATTERN_MAX, 0)] = '\0'; }
 
 void opt(const char* arg) {
     const char letter = arg[0] != '\0' ? arg[1] : '\0';

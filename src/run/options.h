@@ -2,8 +2,10 @@
 // /e and /s (each also with - or $ in front, letters K L M T Z in either case).
 #pragma once
 
+// Every argument whose first byte is '-', '/' or '$' goes to opt.
+void scan_options(int argc, char** argv);
 // Applies one argument, lead byte included (the lead byte is not looked at).
 void opt(const char* arg);
-// Copies an option's text into the pattern text: at most 256 bytes, always
+// Copies an option's text into the pattern text: at most PATTERN_MAX bytes, always
 // terminated.
 void OPT_STRCPY(char* dst, const char* src);

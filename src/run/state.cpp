@@ -49,7 +49,7 @@ const int iMode3 = 20;
 const int HPmax = 3;
 
 // Arrays
-char ChS001[257];
+char ChS001[PATTERN_MAX + 1];
 double MOJI_W[11];
 double MOJI_H[11];
 double MOJI_D[11];
@@ -57,8 +57,8 @@ int MOJI_C[11];
 double G_SCALE[16] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
 double PX[4];
 double PY[4];
-char ChSTR0[288];
-char ChSTR[260];
+char ChSTR0[TEXT_BUF_SIZE];
+char ChSTR[FILL_BUF_SIZE];
 char MOJI_head[3] = "ch";
 double KX[10], KY[10];
 

@@ -7,8 +7,50 @@
 
 #include "platform/textfile.h"
 
+// Sizes that must agree across files, each named once.
+//
+// A record is one read with a buffer of RECORD_READ_SIZE bytes, so at most
+// RECORD_READ_SIZE - 1 bytes; a longer line arrives as several records. The
+// counting copy reads with the same size: its count, which refuses a file
+// that is too long, must be the number of records the pass reads.
+constexpr int RECORD_READ_SIZE = 255;
+// The most bytes of the pattern text /Z keeps; ChS001 holds them and a
+// terminating zero, and STRLEN counts no further than that buffer's size.
+constexpr int PATTERN_MAX = 256;
+// A text record's text is taken up to TEXT_TAKE_MAX bytes, more than any
+// record holds after its quote, so a text is always taken whole. ChSTR0 keeps
+// the size of TEXT_BUF_SIZE bytes it has always had: room for the most that
+// is taken and the terminator behind it, with bytes to spare.
+constexpr int TEXT_TAKE_MAX = 260;
+constexpr int TEXT_BUF_SIZE = 288;
+// The fill stops once the fill string holds more than FILL_MAX bytes, and
+// CHR_PRO takes at most FILL_MAX bytes of a record's text; a fill string ended
+// by the bound holds FILL_MAX + 2 bytes at most (a two-byte character laid
+// last), which ChSTR, of FILL_BUF_SIZE bytes (the size it has always had),
+// holds with its terminator.
+constexpr int FILL_MAX = 250;
+constexpr int FILL_BUF_SIZE = 260;
+
+static_assert(RECORD_READ_SIZE <= TF_RECORD_SIZE_MAX, "a record fits the text file's record buffer");
+static_assert(RECORD_READ_SIZE - 1 <= TEXT_TAKE_MAX, "a record's text is taken whole");
+static_assert(TEXT_TAKE_MAX < TEXT_BUF_SIZE, "a text record's text and its terminator fit");
+static_assert(FILL_MAX + 2 < FILL_BUF_SIZE, "the longest fill string and its terminator fit");
+
+// The bounded copy that fills the text buffers of the run state: the bytes of
+// src before its first zero byte (and, when line is nonzero, before its first
+// CR or LF), at most max of them. Returns how many; stores no terminator.
+inline int copy_text(char* dst, const char* src, int max, int line) {
+    int n = 0;
+    for (; n < max; n++) {
+        const char c = src[n];
+        if (c == '\0' || (line && (c == '\n' || c == '\r'))) break;
+        dst[n] = c;
+    }
+    return n;
+}
+
 // Options and debug level (set by the option parser, before any file is opened)
-extern char ChS001[257];  // pattern text: up to 256 bytes and a terminating zero
+extern char ChS001[PATTERN_MAX + 1];  // pattern text: up to PATTERN_MAX bytes and a terminating zero
 extern double dMOJI_w;    // width and height of the text the fill writes (5.0)
 extern double dMOJI_d;    // spacing between the characters the fill writes (1.0)
 extern int iMOJI_p;       // colour of the text the fill writes (1)
@@ -63,8 +105,8 @@ extern int iPOINT;       // slot number of the last point record read
 extern int iPOINTcnt;    // number of point records read
 
 // Text buffers
-extern char ChSTR0[288];   // text of the last text record (after its double quote)
-extern char ChSTR[260];    // the fill string: a terminated text of at most 252 bytes
+extern char ChSTR0[TEXT_BUF_SIZE];  // text of the last text record (after its double quote)
+extern char ChSTR[FILL_BUF_SIZE];   // the fill string: a terminated text of at most FILL_MAX + 2 bytes
 extern char MOJI_head[3];  // the two leading characters of the last text record ("ch")
 
 // Flags and markers
