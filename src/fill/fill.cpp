@@ -132,6 +132,8 @@ int STR_LINE(unsigned jd_xmax) {
     const double dx = x2 - x1, dy = y2 - y1;
     double s, c;
     sin_cos(a, &s, &c);
+    // /M sets one size for both: the pitch and the fit above assume square
+    // characters, so the height written must be the width they used.
     tf_printf(fpw, "cn0 %.2f %.2f %.2f %d\n", W, W, D, iMOJI_p);
     tf_printf(fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", x1 + W * s * 0.5, y1 - c * W * 0.5, dx, dy, ChSTR);
     return 0;

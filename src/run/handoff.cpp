@@ -4,6 +4,11 @@
 #include "platform/os.h"
 #include "run/state.h"
 
+// What an early end tells the host: status 1 or -1, and "JWC_TEMP.TXT" still
+// holds exactly what the host wrote, so it redraws nothing and loses nothing.
+// 1 comes from the run's own steps, -1 from the copies and the hand-back; the
+// host treats both alike. The message on standard error says which file.
+
 // Where case tells names apart, the host's file may arrive as "jwc_temp.txt"
 // or any other mix of case. It is renamed straight to the upper-case name, so
 // no leftover file of an interrupted run can take its place.
@@ -29,7 +34,9 @@ unsigned Tcopy(const char* source, const char* destination) {
     // LINE_LIMIT + 1 is still copied and counted, which is how a file that is
     // too long is told apart.
     unsigned count = tf_copy_lines(in, out, LINE_LIMIT + 1, RECORD_READ_SIZE);
-    // This copy only counts; its bytes are replaced by the output of the run.
+    // The count alone needs no file. The copy is the working copy's first
+    // state, as the host knows it: a run that stops before its output is
+    // begun leaves the host's lines under "JWC_TEMP.104" to look at.
     tf_close(out, 0);
     // A file that could not be read to its end must not pass for a shorter one.
     if (tf_close(in, 0) != 0) {
@@ -61,7 +68,7 @@ void refuse_long_file(unsigned jd_xmax) {
     if (jd_xmax <= LINE_LIMIT) return;
     tf_printf(fpw, "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=%u\n", LINE_LIMIT);
     if (tf_close(fpw, 0) != 0) write_failed();
-    os_exit(1);
+    os_exit(1);  // refused: the input stays, the working copy says why
 }
 
 void open_input() {
