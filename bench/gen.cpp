@@ -72,10 +72,12 @@ void end_line() {
 
 // Words of a drawing's texts, some in Shift-JIS: "壁" (wall), "寸法" (dimension),
 // "通り芯" (grid line), "テキスト" (text).
+// clang-format off
 const char* const words[] = {
     "wall", "door", "W1200", "H2100", "GL+150", "FL", "grid", "A-A", "\x95\xc7", "\x90\xa1\x96\x40",
     "\x92\xca\x82\xe8\x90\x53", "\x83\x65\x83\x4c\x83\x58\x83\x67", "R=300", "t=12", "@450", "No.7",
 };
+// clang-format on
 const unsigned n_words = sizeof words / sizeof words[0];
 
 void text_words(Rng& r, int lo, int hi) {
@@ -158,6 +160,7 @@ void shape_a(Rng& r, long lines) {
 }
 
 void header_b(Rng& r, long* left) {
+    // clang-format off
     const char* fixed[] = {
         "hq",
         "bz",
@@ -173,6 +176,7 @@ void header_b(Rng& r, long* left) {
         "lc3",
         "pn4",
     };
+    // clang-format on
     for (const char* s : fixed) {
         if (*left <= 0) return;
         add(s);

@@ -31,12 +31,13 @@
 // through the C library's stderr ("illegal Option." and the like) goes to
 // /dev/null unless LINETEXT_FUZZ_STDOUT=1; libFuzzer and the sanitizers keep
 // their own handle on standard error.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "fill/fill.h"
 #include "input/reader.h"
@@ -97,7 +98,8 @@ bool ends_with(const std::string& s, const std::string& tail) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* base = std::getenv("LINETEXT_FUZZ_DIR");
-    if (!base) base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
+    if (!base)
+        base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
     std::string tmpl = std::string(base) + "/linetext-fuzz-XXXXXX";
     std::string buf = tmpl;
     if (!mkdtemp(&buf[0])) finding("cannot make the work directory");

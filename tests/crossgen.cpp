@@ -40,16 +40,20 @@ struct Rng {
     long range(long lo, long hi) { return lo + static_cast<long>(next() % static_cast<std::uint64_t>(hi - lo + 1)); }
     bool chance(unsigned percent) { return below(100) < percent; }
     template <class T, unsigned N>
-    const T& pick(const T (&a)[N]) { return a[below(N)]; }
+    const T& pick(const T (&a)[N]) {
+        return a[below(N)];
+    }
 };
 
 // Shift-JIS words: "壁" (wall), "寸法" (dimension), "通り芯" (grid line),
 // "テキスト" (text), "表" and "ソ" (0x5C as their second byte), "ｱｲｳ"
 // (half-width kana, single bytes), "①" (a row-13 symbol).
+// clang-format off
 const char* const sjis_words[] = {
     "\x95\xc7", "\x90\xa1\x96\x40", "\x92\xca\x82\xe8\x90\x63", "\x83\x65\x83\x4c\x83\x58\x83\x67",
     "\x95\x5c", "\x83\x5c", "\xb1\xb2\xb3", "\x87\x40",
 };
+// clang-format on
 const char* const ascii_words[] = {"A", "AB", "=+", "-", "W1200", "GL+150", "a b", "x\\y", "\"q\"", "#", "@", "."};
 
 // A pattern or record text: ASCII (no '*' or '?'), Shift-JIS words, or both.
@@ -74,11 +78,13 @@ std::string text(Rng& r, unsigned max_len) {
 // A width or spacing as typed: the bound 0.5 and around it, the extremes of
 // a double, overflowing and special spellings, and plain values.
 std::string size_text(Rng& r) {
+    // clang-format off
     static const char* const fixed[] = {
         "0.5", "0.49999999999999994", "0.5000000000000001", "0.4", "1e-300", "1e300", "-1e300", "1e308",
         "1.7976931348623157e308", "1e309", "2e308", "inf", "INF", "infinity", "-inf", "nan", "-nan", "-0", "0",
         "1e12", "1e15", "1e-5", "0x10", "0x1p-1", "+7", " 3", "3x", "abc", "", ".5", "5.", "1e", "4.9e-324",
     };
+    // clang-format on
     if (r.chance(45)) return r.pick(fixed);
     std::string t = std::to_string(r.range(0, 99999));
     if (r.chance(60)) t += "." + std::to_string(r.range(0, 999999999));
@@ -87,7 +93,8 @@ std::string size_text(Rng& r) {
 }
 
 std::string level_text(Rng& r) {
-    static const char* const levels[] = {"0", "1", "2", "2", "2", "3", "3", "3", "4", "5", "5", "6", "7", "", "3x", "t"};
+    static const char* const levels[] = {"0", "1", "2", "2", "2", "3", "3",  "3",
+                                         "4", "5", "5", "6", "7", "",  "3x", "t"};
     return r.pick(levels);
 }
 
@@ -144,8 +151,10 @@ void args_file(Rng& r, std::string& out) {
 
 // A coordinate: plain, huge, tiny, negative zero or an odd spelling.
 std::string coord(Rng& r) {
+    // clang-format off
     static const char* const odd[] = {"-0", "-0.0", "0", "1e300", "-1e300", "1e-300", "-1e-300", "1e308",
                                       "4.9e-324", "-4.9e-324", "1e15", "123456789012345678", "inf", "nan", ""};
+    // clang-format on
     if (r.chance(12)) return r.pick(odd);
     std::string t = r.chance(30) ? "-" : "";
     t += std::to_string(r.chance(40) ? r.range(0, 60) : r.range(0, 100000));
@@ -237,9 +246,11 @@ void record(Rng& r, std::string& f, bool more_points) {
         break;
     }
     case 6: {
+        // clang-format off
         static const char* const fixed[] = {"hq", "bz", "pl", "z3", "hn 1 2 3 4", "pt 5 -0", "ci 0 0 10",
                                             "ci 1e300 -0 1e-300 0 90 1 0", "hcc 1 2 3 4 5 6 7 8 9 10",
                                             "hcw 2 2.5 3 3.5 4 5 6 7 8 10", "lq", "b", ""};
+        // clang-format on
         f += r.pick(fixed);
         break;
     }

@@ -20,7 +20,8 @@ static void entry_diagnostics() {
         con_out("#  i Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", MOJI_W[0], MOJI_H[0], MOJI_D[0], MOJI_C[0]);
         con_out("#  w Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", dMOJI_w, dMOJI_w, dMOJI_d, iMOJI_p);
     }
-    if (isTest == 1) tf_printf(fpw, "#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", dMOJI_w, dMOJI_d, iMOJI_p, ChS001);
+    if (isTest == 1)
+        tf_printf(fpw, "#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", dMOJI_w, dMOJI_d, iMOJI_p, ChS001);
 }
 
 // A single-byte character advances one pitch P, a two-byte character two;

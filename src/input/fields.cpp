@@ -86,7 +86,7 @@ const char* fast_decimal(const char* s, double* out) {
     static const double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (s[0] == '0' && lower(s[1]) == 'x') return nullptr;  // hexadecimal
-    std::uint64_t w = 0;  // the significant digits
+    std::uint64_t w = 0;                                    // the significant digits
     int digits = 0;
     long k = 0;  // the power of ten that w is multiplied by
     const char* q = s;

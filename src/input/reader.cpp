@@ -31,13 +31,11 @@ static void capture(int* initial, int current) {
 
 // Up to n "%lf" fields into consecutive doubles.
 static void scan_lfs(const char* p, double* t, int n) {
-    for (int k = 0; k < n && scan_lf(&p, &t[k]); k++) {
-    }
+    for (int k = 0; k < n && scan_lf(&p, &t[k]); k++) {}
 }
 
 static void scan_ds(const char* p, int* t, int n) {
-    for (int k = 0; k < n && scan_d(&p, &t[k]); k++) {
-    }
+    for (int k = 0; k < n && scan_d(&p, &t[k]); k++) {}
 }
 
 void PLreset() {
@@ -95,11 +93,10 @@ static void read_text(const char* rec, unsigned jd_x) {
 static void dispatch(const TfRecord* r, unsigned jd_x) {
     const char* rec = r->text;
     switch (rec[0]) {
-    case ' ':
-        {
-            const char* p = rec + 1;
-            if (scan_lf(&p, &ILINEx1) && scan_lf(&p, &ILINEy1) && scan_lf(&p, &ILINEx2)) scan_lf(&p, &ILINEy2);
-        }
+    case ' ': {
+        const char* p = rec + 1;
+        if (scan_lf(&p, &ILINEx1) && scan_lf(&p, &ILINEy1) && scan_lf(&p, &ILINEx2)) scan_lf(&p, &ILINEy2);
+    }
         if (ILINEx1 != ILINEx2 || ILINEy1 != ILINEy2) {
             iLine_cnt++;
             stepcnt = 3;
@@ -147,8 +144,7 @@ static void dispatch(const TfRecord* r, unsigned jd_x) {
             JK = 0.0;
             const char* p = rec + 2;
             double* t[7] = {&CX, &CY, &CR, &SK, &EK, &HP, &JK};
-            for (int k = 0; k < 7 && scan_lf(&p, t[k]); k++) {
-            }
+            for (int k = 0; k < 7 && scan_lf(&p, t[k]); k++) {}
             iCi_cnt++;
         } else {
             read_text(rec, jd_x);

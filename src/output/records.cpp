@@ -71,15 +71,12 @@ int MojiOutSD(double x, double y, double number, const char* text) {
 
 int MojiOutD1(double x, double y, int n) { return tf_printf(fpw, "ch %.9f %.9f 3 0 \"%d\n", x, y, n); }
 
-int MojiOutD2(double x, double y, int a, int b) {
-    return tf_printf(fpw, "ch %.9f %.9f 3 0 \"%d,%d\n", x, y, a, b);
-}
+int MojiOutD2(double x, double y, int a, int b) { return tf_printf(fpw, "ch %.9f %.9f 3 0 \"%d,%d\n", x, y, a, b); }
 
 int Kci(double cx, double cy, double r) { return tf_printf(fpw, "ci %.12f %.12f %.12f \n", cx, cy, r); }
 
 int Kdci(double cx, double cy, double r, double start, double end, double sixth, double seventh) {
-    return tf_printf(fpw, "ci %.12f %.12f %.12f %.12f %.12f %.12f %.12f \n", cx, cy, r, start, end, sixth,
-                     seventh);
+    return tf_printf(fpw, "ci %.12f %.12f %.12f %.12f %.12f %.12f %.12f \n", cx, cy, r, start, end, sixth, seventh);
 }
 
 // The attribute-restoring block. The first text-size record of the input

@@ -98,18 +98,30 @@ std::uint64_t split_by(std::uint64_t n, std::uint64_t* whole) {
 
 std::uint64_t split(std::uint64_t n, int k, std::uint64_t* whole) {
     switch (k) {
-    case 1: return split_by<10>(n, whole);
-    case 2: return split_by<100>(n, whole);
-    case 3: return split_by<1000>(n, whole);
-    case 4: return split_by<10000>(n, whole);
-    case 5: return split_by<100000>(n, whole);
-    case 6: return split_by<1000000>(n, whole);
-    case 7: return split_by<10000000>(n, whole);
-    case 8: return split_by<100000000>(n, whole);
-    case 9: return split_by<1000000000>(n, whole);
-    case 10: return split_by<10000000000>(n, whole);
-    case 11: return split_by<100000000000>(n, whole);
-    default: return split_by<1000000000000>(n, whole);
+    case 1:
+        return split_by<10>(n, whole);
+    case 2:
+        return split_by<100>(n, whole);
+    case 3:
+        return split_by<1000>(n, whole);
+    case 4:
+        return split_by<10000>(n, whole);
+    case 5:
+        return split_by<100000>(n, whole);
+    case 6:
+        return split_by<1000000>(n, whole);
+    case 7:
+        return split_by<10000000>(n, whole);
+    case 8:
+        return split_by<100000000>(n, whole);
+    case 9:
+        return split_by<1000000000>(n, whole);
+    case 10:
+        return split_by<10000000000>(n, whole);
+    case 11:
+        return split_by<100000000000>(n, whole);
+    default:
+        return split_by<1000000000000>(n, whole);
     }
 }
 
@@ -232,7 +244,8 @@ void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
     const char* digits = fixed_digits_recent(buf, std::fabs(v), prec, &n);
     if (!digits) {
         if (prec > 64) prec = 64;
-        n = static_cast<int>(std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, prec).ptr - buf);
+        n = static_cast<int>(std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, prec).ptr -
+                             buf);
         digits = buf;
     }
     field(o, sign, digits, n, width, left, zero);

@@ -93,8 +93,8 @@ static inline void line_end_masks(const char* q, unsigned long long* lf, unsigne
 static inline int first_below_0e_16(const char* q) {
 #ifdef __SSE2__
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-    const unsigned at_least = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(0x0E)), x)));
+    const unsigned at_least =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(0x0E)), x)));
     const unsigned below = ~at_least & 0xFFFFu;
     return below ? __builtin_ctz(below) : 16;
 #else

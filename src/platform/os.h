@@ -20,7 +20,7 @@ OsFile os_create_new(const char* name);
 // Both return the number of bytes moved, 0 at end of file, -1 on error.
 long os_read(OsFile f, void* buf, long n);
 long os_write(OsFile f, const void* buf, long n);
-int os_sync(OsFile f);   // 0, or -1 when the data could not be made durable
+int os_sync(OsFile f);  // 0, or -1 when the data could not be made durable
 // Starts writing bytes offset to offset + n of the file to the disk and does
 // not wait for them: a later os_sync then has less to wait for. Only a hint;
 // where the OS has no such call it does nothing.

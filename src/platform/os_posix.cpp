@@ -1,14 +1,14 @@
 // POSIX side of the platform layer.
 #ifndef _WIN32
 
-#include "platform/os.h"
-
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
+
+#include "platform/os.h"
 
 OsFile os_open_read(const char* name) {
     int fd;
@@ -74,13 +74,9 @@ void os_write_behind(OsFile f, long long offset, long long n) {
 #endif
 }
 
-int os_close(OsFile f) {
-    return close(static_cast<int>(f)) == 0 || errno == EINTR ? 0 : -1;
-}
+int os_close(OsFile f) { return close(static_cast<int>(f)) == 0 || errno == EINTR ? 0 : -1; }
 
-int os_replace(const char* from, const char* to) {
-    return rename(from, to) == 0 ? 0 : -1;
-}
+int os_replace(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : -1; }
 
 int os_sync_dir() {
     int fd;

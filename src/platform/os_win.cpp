@@ -1,10 +1,10 @@
 // Windows side of the platform layer.
 #ifdef _WIN32
 
-#include "platform/os.h"
-
 #include <string.h>
 #include <windows.h>
+
+#include "platform/os.h"
 
 // The runtime expands unquoted * and ? arguments into the matching file names
 // before main runs, as the host's console start-up does.
@@ -28,7 +28,8 @@ static DWORD lock_wait_step_ms = 10;
 static int wait_for_lock(const char* name) {
     DWORD e = GetLastError();
     if ((e != ERROR_SHARING_VIOLATION && e != ERROR_LOCK_VIOLATION && e != ERROR_ACCESS_DENIED) ||
-        lock_wait_left_ms == 0) return 0;
+        lock_wait_left_ms == 0)
+        return 0;
     DWORD a = GetFileAttributesA(name);
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return 0;
     DWORD ms = lock_wait_step_ms < lock_wait_left_ms ? lock_wait_step_ms : lock_wait_left_ms;
@@ -51,9 +52,7 @@ static int move_file(const char* from, const char* to) {
     return 0;
 }
 
-static OsFile wrap(HANDLE x) {
-    return x == INVALID_HANDLE_VALUE ? OS_NO_FILE : reinterpret_cast<OsFile>(x);
-}
+static OsFile wrap(HANDLE x) { return x == INVALID_HANDLE_VALUE ? OS_NO_FILE : reinterpret_cast<OsFile>(x); }
 
 OsFile os_open_read(const char* name) {
     return wrap(open_file(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING));
@@ -65,15 +64,13 @@ OsFile os_open_write(const char* name) {
 
 OsFile os_create_new(const char* name) {
     // Deleting a link deletes the link; should the name stay, CREATE_NEW fails.
-    while (!DeleteFileA(name) && GetLastError() != ERROR_FILE_NOT_FOUND && wait_for_lock(name)) {
-    }
+    while (!DeleteFileA(name) && GetLastError() != ERROR_FILE_NOT_FOUND && wait_for_lock(name)) {}
     return wrap(open_file(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_NEW));
 }
 
 long os_read(OsFile f, void* buf, long n) {
     DWORD got = 0;
-    if (!ReadFile(h(f), buf, static_cast<DWORD>(n), &got, nullptr))
-        return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+    if (!ReadFile(h(f), buf, static_cast<DWORD>(n), &got, nullptr)) return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
     return static_cast<long>(got);
 }
 

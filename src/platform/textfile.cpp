@@ -19,10 +19,10 @@ struct TextFile {
     OsFile os;
     int writing;
     int failed;
-    int pos, len;  // reading: next byte and end of the bytes held
-    int eof;       // reading: the OS reported end of file or an error
-    int nul;       // reading: where the last read's first NUL byte is, or -1
-    int behind;    // writing: bytes go to the disk as they are flushed
+    int pos, len;                // reading: next byte and end of the bytes held
+    int eof;                     // reading: the OS reported end of file or an error
+    int nul;                     // reading: where the last read's first NUL byte is, or -1
+    int behind;                  // writing: bytes go to the disk as they are flushed
     long long flushed, started;  // writing: bytes flushed, bytes handed to the disk
     // Reading records: the last one read (all zero behind its length) and,
     // for a record that holds a NUL byte, its bytes up to that NUL.
@@ -271,8 +271,7 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
     int n = fmt_vformat(d, FMT_LINE_MAX, fmt, ap);
     va_end(ap);
     int lfs = 0;
-    for (const char* q = d; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(d + n - q))));
-         q++)
+    for (const char* q = d; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(d + n - q)))); q++)
         lfs++;
     for (int i = n - 1, o = n + lfs - 1; o > i; i--) {
         d[o--] = d[i];
@@ -321,8 +320,8 @@ int tf_echo_record(TextFile* f, const TfRecord* r) {
 // progress there, and adds the lines passed to *count.
 static const char* usual_stretch(const char* p, const char* end, int max, unsigned limit, unsigned* count) {
     if (!line_end_masks_exact) return p;
-    const char* q = p;   // the next 64 bytes
-    const char* s = p;   // the start of the line in progress
+    const char* q = p;  // the next 64 bytes
+    const char* s = p;  // the start of the line in progress
     while (end - q >= 64 && limit - *count >= 64) {
         unsigned long long lf, cr;
         line_end_masks(q, &lf, &cr);

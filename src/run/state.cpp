@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+// A table, laid out by hand.
+// clang-format off
 #define RUN_STATE_SCALARS(X)                                                            \
     /* Options and debug level */                                                       \
     X(double, dMOJI_w, 5.0) X(double, dMOJI_d, 1.0) X(int, iMOJI_p, 1) X(int, isTest, 0) \
@@ -37,6 +39,7 @@
     X(int, ZOKU, 0) X(int, iPL, 0) X(int, iPLcounter, 0) X(int, iKtensu, 0)             \
     X(double, KYleng, 0.0) X(int, iLine_cnt, 0) X(int, iCi_cnt, 0) X(int, iCHR_cnt, 0)  \
     X(int, iPLcnt, 0) X(int, iPattern, 0)
+// clang-format on
 
 #define DEFINE(type, name, start) type name = start;
 RUN_STATE_SCALARS(DEFINE)

@@ -51,13 +51,13 @@ inline int copy_text(char* dst, const char* src, int max, int line) {
 
 // Options and debug level (set by the option parser, before any file is opened)
 extern char ChS001[PATTERN_MAX + 1];  // pattern text: up to PATTERN_MAX bytes and a terminating zero
-extern double dMOJI_w;    // width and height of the text the fill writes (5.0)
-extern double dMOJI_d;    // spacing between the characters the fill writes (1.0)
-extern int iMOJI_p;       // colour of the text the fill writes (1)
-extern int isTest;        // debug level 0 to 6; 0: no diagnostics, result copied back
-extern const int iMode;   // 1, shown by the option echo only
-extern const int iMode2;  // 20, shown by the option echo only
-extern const int iMode3;  // 20, shown by the option echo only
+extern double dMOJI_w;                // width and height of the text the fill writes (5.0)
+extern double dMOJI_d;                // spacing between the characters the fill writes (1.0)
+extern int iMOJI_p;                   // colour of the text the fill writes (1)
+extern int isTest;                    // debug level 0 to 6; 0: no diagnostics, result copied back
+extern const int iMode;               // 1, shown by the option echo only
+extern const int iMode2;              // 20, shown by the option echo only
+extern const int iMode3;              // 20, shown by the option echo only
 
 // Files (the driver opens and closes them)
 extern TextFile* fp;   // the exchange file "JWC_TEMP.TXT", open for reading
@@ -107,7 +107,7 @@ extern int iPOINTcnt;    // number of point records read
 // Text buffers
 extern char ChSTR0[TEXT_BUF_SIZE];  // text of the last text record (after its double quote)
 extern char ChSTR[FILL_BUF_SIZE];   // the fill string: a terminated text of at most FILL_MAX + 2 bytes
-extern char MOJI_head[3];  // the two leading characters of the last text record ("ch")
+extern char MOJI_head[3];           // the two leading characters of the last text record ("ch")
 
 // Flags and markers
 extern int isZUSUN;  // paper-unit flag: 1 once a "bz" record has been read
@@ -115,24 +115,24 @@ extern int stepcnt;  // stage: 1 after "hq", 2 after a "ch"/"ln" point record,
                      // 3 after a line of non-zero length; the last one wins
 
 // Values the reader stores and no other module reads
-extern double ChX, ChY;      // position of the last text record
-extern double ChDX, ChDY;    // direction of the last text record
-extern double CX, CY, CR;    // centre and radius of the last circle
-extern double SK, EK;        // start and end angle of the last circle
-extern double HP, JK;        // the circle record's sixth and seventh numbers
+extern double ChX, ChY;                            // position of the last text record
+extern double ChDX, ChDY;                          // direction of the last text record
+extern double CX, CY, CR;                          // centre and radius of the last circle
+extern double SK, EK;                              // start and end angle of the last circle
+extern double HP, JK;                              // the circle record's sixth and seventh numbers
 extern double ILINEx1, ILINEy1, ILINEx2, ILINEy2;  // end points of the last line
 extern double PNX1, PNY1, PNX2, PNY2;              // the four numbers of the last "hn"
-extern double HPOINTx, HPOINTy;  // coordinates of the last "ch"/"ln" point record
-extern double KX[10], KY[10];    // slot 1: the point of the last "pt" record
-extern int ZOKU;                 // number of the last "z" record
-extern int iPL;                  // polyline state: 1 after "pl", 0 after a reset
-extern int iPLcounter, iKtensu;  // polyline counters, 0 after a reset
-extern double KYleng;            // polyline length, 0.0 after a reset
-extern int iLine_cnt;            // line records of non-zero length
-extern int iCi_cnt;              // circle records
-extern int iCHR_cnt;             // text records
-extern int iPLcnt;               // "pl" records
-extern int iPattern;             // completed passes of the reader
+extern double HPOINTx, HPOINTy;                    // coordinates of the last "ch"/"ln" point record
+extern double KX[10], KY[10];                      // slot 1: the point of the last "pt" record
+extern int ZOKU;                                   // number of the last "z" record
+extern int iPL;                                    // polyline state: 1 after "pl", 0 after a reset
+extern int iPLcounter, iKtensu;                    // polyline counters, 0 after a reset
+extern double KYleng;                              // polyline length, 0.0 after a reset
+extern int iLine_cnt;                              // line records of non-zero length
+extern int iCi_cnt;                                // circle records
+extern int iCHR_cnt;                               // text records
+extern int iPLcnt;                                 // "pl" records
+extern int iPattern;                               // completed passes of the reader
 
 // Puts every variable back to its start value: for running the pass more than
 // once in one process (tests, fuzzing). The program itself never calls it.

@@ -90,15 +90,26 @@ Act decide(int call, int fd) {
     if (call != target) return PASS;
     Act a = PASS;
     switch (mode) {
-    case ONCE: a = k == n_target ? FAIL : PASS; break;
-    case FROM: a = k >= n_target ? FAIL : PASS; break;
-    case EINTR_ONCE: a = k == n_target ? INTR : PASS; break;
-    case SHORT: a = k >= n_target ? SHORTEN : PASS; break;
+    case ONCE:
+        a = k == n_target ? FAIL : PASS;
+        break;
+    case FROM:
+        a = k >= n_target ? FAIL : PASS;
+        break;
+    case EINTR_ONCE:
+        a = k == n_target ? INTR : PASS;
+        break;
+    case SHORT:
+        a = k >= n_target ? SHORTEN : PASS;
+        break;
     case KILL_BEFORE:
         if (k == n_target) kill(getpid(), SIGKILL);
         break;
-    case KILL_AFTER: a = k == n_target ? KILL_AFTER_CALL : PASS; break;
-    case NONE: break;
+    case KILL_AFTER:
+        a = k == n_target ? KILL_AFTER_CALL : PASS;
+        break;
+    case NONE:
+        break;
     }
     if (a == FAIL || (a == INTR && k == n_target)) log_fault(call, fd);
     return a;

@@ -2,10 +2,11 @@
 // ends as they reached the file (CR LF).
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "run/state.h"
 

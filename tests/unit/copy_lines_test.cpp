@@ -14,7 +14,7 @@
 namespace {
 
 class CopyLines : public TempDirTest {
-protected:
+   protected:
     // Copies "in" both ways and compares the counts and the copies.
     void expect_same(const std::string& bytes, unsigned limit) {
         put("in", bytes);
@@ -47,7 +47,7 @@ TEST_F(CopyLines, EdgesOfOneRead) {
     for (const char* c : cases) expect_same(c, 150001);
     for (const std::string& s : {x253, x254, x508})
         for (const char* end : {"", "\n", "\r", "\r\n", "\r\r\n"}) expect_same(s + end + "next\r\n", 150001);
-    expect_same(x253 + "\r" + "y\r\n", 150001);     // a lone CR as the 254th byte
+    expect_same(x253 + "\r" + "y\r\n", 150001);       // a lone CR as the 254th byte
     expect_same(std::string("a\0b\r\n", 5), 150001);  // NUL bytes are bytes
 }
 
@@ -60,7 +60,10 @@ TEST_F(CopyLines, AcrossBufferFillsAndLimits) {
         const int lines = t % 4 == 0 ? 4000 : 200;
         for (int i = 0; i < lines; i++) {
             unsigned k = rng() % 20;
-            size_t len = k < 10 ? rng() % 12 : k < 16 ? 245 + rng() % 20 : k < 19 ? 500 + rng() % 30 : 66000 + rng() % 600;
+            size_t len = k < 10   ? rng() % 12
+                         : k < 16 ? 245 + rng() % 20
+                         : k < 19 ? 500 + rng() % 30
+                                  : 66000 + rng() % 600;
             for (size_t j = 0; j < len; j++) {
                 unsigned r = rng() % 48;
                 s += r == 0 ? '\r' : r == 1 ? '\0' : static_cast<char>('a' + r % 26);

@@ -1,5 +1,7 @@
 // Field conversion: scan_lf must read exactly what glibc's strtod reads (value
 // bits and characters consumed); the integer scanners saturate as documented.
+#include "input/fields.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -11,8 +13,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-
-#include "input/fields.h"
 
 namespace {
 
@@ -58,6 +58,7 @@ void expect_like_strtod(const std::string& s) {
 }  // namespace
 
 TEST(ScanLf, TableMatchesStrtod) {
+    // clang-format off
     const char* const cases[] = {
         "0", "1", "-1", "+1", "3.25", "-0", "-0.0", ".5", "5.", "-.5e1", "007", "1.5x", "12,5", "  42", "\t\t-7.5",
         "\n 1", "\v\f\r3", "1e5", "1E5", "1e-5", "1e+05", "1e", "1e+", "1e-", "1ex", "2.5E+3z", "1.e2", "1e2.5",
@@ -73,6 +74,7 @@ TEST(ScanLf, TableMatchesStrtod) {
         "nan(abc_9)", "nan(12", "nan(1 2)", "nanx", "in", "na", "", "x", "+", "-", ".", "-.", "-e5", "e5", " ", "+-1",
         "..5", " .e1", "\x1a" "1",
     };
+    // clang-format on
     for (const char* s : cases) expect_like_strtod(s);
 }
 
@@ -116,6 +118,7 @@ TEST(ScanLf, LongDigitStringsAtHalfwayPointsRoundExactly) {
 }
 
 TEST(ScanD, Table) {
+    // clang-format off
     struct { const char* in; int ret; int value; int used; } cases[] = {
         {"0", 1, 0, 1}, {"42", 1, 42, 2}, {"  -17x", 1, -17, 5}, {"\t+8", 1, 8, 3}, {"2147483647", 1, INT_MAX, 10},
         {"2147483648", 1, INT_MAX, 10}, {"-2147483648", 1, INT_MIN, 11}, {"-2147483649", 1, INT_MIN, 11},
@@ -123,6 +126,7 @@ TEST(ScanD, Table) {
         {"123456789012345678901234567890", 1, INT_MAX, 30}, {"0x10", 1, 0, 1}, {"1.5", 1, 1, 1}, {"+x", 0, 0, 0},
         {"-", 0, 0, 0}, {"", 0, 0, 0}, {"  ", 0, 0, 0}, {"x1", 0, 0, 0},
     };
+    // clang-format on
     for (auto& c : cases) {
         const char* p = c.in;
         int v = 777;
@@ -133,6 +137,7 @@ TEST(ScanD, Table) {
 }
 
 TEST(ScanX, Table) {
+    // clang-format off
     struct { const char* in; int ret; unsigned value; int used; } cases[] = {
         {"ff", 1, 255u, 2}, {"FF", 1, 255u, 2}, {"  7fffffff", 1, 0x7fffffffu, 10}, {"ffffffff", 1, 0xffffffffu, 8},
         {"80000000", 1, 0x80000000u, 8}, {"100000000", 1, 0xffffffffu, 9}, {"123456789abcdef", 1, 0xffffffffu, 15},
@@ -140,6 +145,7 @@ TEST(ScanX, Table) {
         {"0x1f", 1, 31u, 4}, {"0X1F", 1, 31u, 4}, {"-0x10", 1, 0u - 16u, 5}, {"0xg", 1, 0u, 1}, {"0x", 1, 0u, 1},
         {"00ff ", 1, 255u, 4}, {"g", 0, 0u, 0}, {"", 0, 0u, 0}, {"-", 0, 0u, 0}, {"x1", 0, 0u, 0},
     };
+    // clang-format on
     for (auto& c : cases) {
         const char* p = c.in;
         int v = 777;
@@ -150,8 +156,10 @@ TEST(ScanX, Table) {
 }
 
 TEST(TextTo, AsAtofAndAtoi) {
+    // clang-format off
     const char* const cases[] = {"0", "5", "5mm", "  -12.75abc", "+3", "1e3", "0x10", ".5", "inf", "-nan", "",
                                  "abc", "mm5", "-", "2147483647", "-2147483648", "  \t 99 ", "1e-400"};
+    // clang-format on
     for (const char* s : cases) {
         double want = std::atof(s), got = text_to_double(s);
         if (std::isnan(want)) EXPECT_TRUE(std::isnan(got)) << s;

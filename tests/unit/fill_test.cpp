@@ -1,10 +1,11 @@
 // The text fill's helpers and the cases the end-to-end examples cannot reach.
+#include "fill/fill.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "capture.h"
-#include "fill/fill.h"
 #include "fill/strgeo.h"
 
 namespace {
@@ -75,7 +76,10 @@ TEST(Fill, LoneLeadByteAtTheEndCountsAsOneCharacter) {
     line_state("A\x82", 20);
     ChS001[3] = 'Z';  // beyond the terminator: must never show up
     std::string out = written([] { STR_LINE(0); });
-    EXPECT_EQ(text_of(out), "A\x82" "A\x82" "A\x82");
+    EXPECT_EQ(text_of(out),
+              "A\x82"
+              "A\x82"
+              "A\x82");
     line_state("\x82", 10);
     out = written([] { STR_LINE(0); });
     EXPECT_EQ(text_of(out), "\x82\x82\x82");
@@ -129,15 +133,15 @@ TEST(Fill, ALaidFillIsLaidAgainOnlyForTheSameInputs) {
         double length, w, d;
         const char* want;
     } steps[] = {
-        {"AB", 20, 5, 1, "ABABAB"},  {"AB", 20, 5, 1, "ABABAB"},   {"BA", 20, 5, 1, "BABABA"},
-        {"BA", 14, 5, 1, "BABA"},    {"BA", 14, 3, 1, "BABABAB"},  {"BA", 14, 3, 2, "BABABA"},
-        {"BA", 14, 3, 2, "BABABA"},  {"AB", 14, 3, 2, "ABABAB"},
+        {"AB", 20, 5, 1, "ABABAB"},  {"AB", 20, 5, 1, "ABABAB"}, {"BA", 20, 5, 1, "BABABA"}, {"BA", 14, 5, 1, "BABA"},
+        {"BA", 14, 3, 1, "BABABAB"}, {"BA", 14, 3, 2, "BABABA"}, {"BA", 14, 3, 2, "BABABA"}, {"AB", 14, 3, 2, "ABABAB"},
     };
     for (const Step& s : steps) {
         line_state(s.pattern, s.length);
         dMOJI_w = s.w, dMOJI_d = s.d;
         std::strcpy(ChSTR, "stale text, longer than any fill here");
-        EXPECT_EQ(text_of(written([] { STR_LINE(0); })), s.want) << s.pattern << " " << s.length << " " << s.w << " " << s.d;
+        EXPECT_EQ(text_of(written([] { STR_LINE(0); })), s.want)
+            << s.pattern << " " << s.length << " " << s.w << " " << s.d;
     }
     // Nothing fits: the fill string carries what it held, also the second time.
     for (const char* held : {"previous", "other"}) {

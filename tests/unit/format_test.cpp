@@ -1,5 +1,7 @@
 // fmt_format against glibc's snprintf, which rounds exactly and prints
 // infinities and NaNs the way our files must show them.
+#include "platform/format.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +12,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include "platform/format.h"
 
 namespace {
 
@@ -74,12 +74,15 @@ TEST(Format, ExactTiesSpecialValuesAndFields) {
     // m * 2^-e with more than p decimals gives exact ties at precision p.
     for (int e = 2; e <= 16; e++)
         for (int m = 1; m < 300; m += 2) expect_all_formats(std::ldexp(m, -e));
+    // clang-format off
     const double specials[] = {0.0, -0.0, -0.0001, -0.049999, -4e-13, 1e300, -1e300, 1.7976931348623157e308, 5e-324,
                                -5e-324, 2.2250738585072014e-308, 0.95, 9.95, 99.995, 4503599627370495.5, 9007199254740993.0};
+    // clang-format on
     for (double v : specials) expect_all_formats(v);
     const char* const fmts[] = {"[%8.3f]", "[%-8.2f]", "[%08.2f]", "[%f]", "[%lf]", "[%.0f]", "[%3.1f]", "[%.1lf]"};
     for (const char* f : fmts)
-        for (double v : {0.0, -0.0, 3.14159, -3.14159, 2.5, 3.5, -12345.678, 1e20}) EXPECT_EQ(ours(f, v), libc(f, v)) << f;
+        for (double v : {0.0, -0.0, 3.14159, -3.14159, 2.5, 3.5, -12345.678, 1e20})
+            EXPECT_EQ(ours(f, v), libc(f, v)) << f;
     EXPECT_EQ(ours("%.2f", 0.125), "0.12");
     EXPECT_EQ(ours("%.2f", 0.375), "0.38");
     EXPECT_EQ(ours("%.2f", -0.001), "-0.00");
@@ -88,8 +91,10 @@ TEST(Format, ExactTiesSpecialValuesAndFields) {
 
 TEST(Format, InfinitiesAndNans) {
     const double inf = HUGE_VAL, nan = std::nan("");
+    // clang-format off
     struct { double v; const char* want; } cases[] = {
         {inf, "inf"}, {-inf, "-inf"}, {std::copysign(nan, 1.0), "nan"}, {std::copysign(nan, -1.0), "-nan"}};
+    // clang-format on
     for (auto& c : cases)
         for (const char* f : kDoubleFormats) {
             EXPECT_EQ(ours(f, c.v), c.want) << f;
@@ -101,8 +106,8 @@ TEST(Format, InfinitiesAndNans) {
 
 TEST(Format, IntegersMatchSnprintf) {
     const char* const fmts[] = {"%d", "%i", "%u", "%x", "%06x", "[%5d]", "[%-5d]", "[%05d]", "lc10 #%06x"};
-    std::vector<int> vals = {0, 1, -1, 9, 10, -10, 255, 0xabcdef, 0x1000000, 0x7654321, INT_MAX, INT_MIN, INT_MIN + 1,
-                             -255, 123456789, -987654321};
+    std::vector<int> vals = {0,         1,         -1,      9,       10,          -10,  255,       0xabcdef,
+                             0x1000000, 0x7654321, INT_MAX, INT_MIN, INT_MIN + 1, -255, 123456789, -987654321};
     std::mt19937 rng(5);
     for (int i = 0; i < 500; i++) vals.push_back(static_cast<int>(rng()));
     for (const char* f : fmts)
@@ -116,10 +121,12 @@ TEST(Format, IntegersMatchSnprintf) {
 
 TEST(Format, StringsCharsAndLiteralText) {
     char buf[256];
+    // clang-format off
     struct { const char* fmt; const char* arg; const char* want; } cases[] = {
         {"%s", "abc", "abc"}, {"(%s)", "", "()"}, {"[%5s]", "ab", "[   ab]"}, {"[%-5s]", "ab", "[ab   ]"},
         {"[%.2s]", "abcdef", "[ab]"}, {"100%% %s", "x", "100% x"}, {"%%%s%%", "y", "%y%"},
         {"no conversions", "", "no conversions"}, {"# ChSTR(%s)\n", "\x97\x76", "# ChSTR(\x97\x76)\n"}};
+    // clang-format on
     for (auto& c : cases) {
         int n = fmt_format(buf, sizeof buf, c.fmt, c.arg);
         EXPECT_STREQ(buf, c.want) << c.fmt;
@@ -143,7 +150,8 @@ TEST(Format, TruncationStaysInsideCapacity) {
         ASSERT_EQ(n, want) << "cap " << cap;
         ASSERT_EQ(buf[want], '\0') << "cap " << cap;
         ASSERT_EQ(std::string(buf, want), std::string(full, want)) << "cap " << cap;
-        for (int i = cap; i < static_cast<int>(sizeof buf); i++) ASSERT_EQ(buf[i], '#') << "cap " << cap << " byte " << i;
+        for (int i = cap; i < static_cast<int>(sizeof buf); i++)
+            ASSERT_EQ(buf[i], '#') << "cap " << cap << " byte " << i;
     }
     // A long double field cut in the middle.
     char small[10];

@@ -1,12 +1,12 @@
 // The many-bytes-at-once scans against a byte loop: the masks decide which
 // stretches the counting copy takes whole, so one wrong bit miscounts a file.
+#include "platform/linescan.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 #include <string>
-
-#include "platform/linescan.h"
 
 namespace {
 
@@ -21,7 +21,8 @@ void byte_masks(const char* q, unsigned long long* lf, unsigned long long* cr) {
 TEST(LineScan, MasksMatchByteLoop) {
     std::mt19937_64 rng(7);
     // Line ends among bytes next to them in value, high bytes and NULs.
-    const std::string alphabet = std::string("\n\r\x0b\x0c\x0e\x09\x8a\x8d\xff\x80\x7f", 11) + std::string(1, '\0') + "ab";
+    const std::string alphabet =
+        std::string("\n\r\x0b\x0c\x0e\x09\x8a\x8d\xff\x80\x7f", 11) + std::string(1, '\0') + "ab";
     std::string s(64 * 2000, ' ');
     for (char& c : s) c = alphabet[rng() % alphabet.size()];
     for (size_t i = 0; i + 64 <= s.size(); i += 61) {  // every alignment
@@ -53,9 +54,7 @@ TEST(LineScan, FirstByteBelow0x0E) {
         std::memcpy(&w, q, 8);
         const unsigned long long m = below_0e(w);
         ASSERT_EQ(m != 0, want < 8);
-        if (m) {
-            ASSERT_EQ(first_below_0e(q, m), want);
-        }
+        if (m) { ASSERT_EQ(first_below_0e(q, m), want); }
     }
 }
 
@@ -66,7 +65,10 @@ TEST(LineScan, SixteenBytesAtOnce) {
         int want = 16;
         for (int k = 0; k < 16; k++) {
             unsigned r = rng() % 64;
-            q[k] = static_cast<char>(r < 2 ? rng() % 0x0E : r < 6 ? 0x0E + rng() % 3 : r < 30 ? 0x80 + rng() % 0x80 : 'a');
+            q[k] = static_cast<char>(r < 2    ? rng() % 0x0E
+                                     : r < 6  ? 0x0E + rng() % 3
+                                     : r < 30 ? 0x80 + rng() % 0x80
+                                              : 'a');
             if (want == 16 && static_cast<unsigned char>(q[k]) < 0x0E) want = k;
         }
         ASSERT_EQ(first_below_0e_16(q), want);

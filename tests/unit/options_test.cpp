@@ -1,11 +1,12 @@
 // Option values the end-to-end cases do not show in a record.
+#include "run/options.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <string>
 
-#include "run/options.h"
 #include "run/state.h"
 
 namespace {

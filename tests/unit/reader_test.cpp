@@ -1,5 +1,7 @@
 // What the reader keeps in the run state for the records whose values no
 // record of the output shows.
+#include "input/reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "capture.h"
-#include "input/reader.h"
 
 namespace {
 
@@ -38,9 +39,7 @@ TEST(Reader, EmptyFileOrNoReadsLeaveTheStartValues) {
     EXPECT_EQ(iPattern, 1);
 }
 
-TEST(Reader, LimitStopsThePass) {
-    EXPECT_EQ(pass("# 1\r\n# 2\r\n# 3\r\n", 2), "# 1\r\n# 2\r\n");
-}
+TEST(Reader, LimitStopsThePass) { EXPECT_EQ(pass("# 1\r\n# 2\r\n# 3\r\n", 2), "# 1\r\n# 2\r\n"); }
 
 TEST(Reader, CircleDefaultsAndCounts) {
     pass("ci 1 2 3\r\nci 4 5 6 10 20 30 40\r\nci 7\r\n");
@@ -70,8 +69,9 @@ TEST(Reader, LinesCountOnlyWithLength) {
 }
 
 TEST(Reader, SizeTablesScalesAndSmallRecords) {
-    pass("hcw 1 2 3 4 5 6 7 8 9 10\r\nhch 2 2\r\nhcd 0.5\r\nhcc 1 2 3 4 5 6 7 8 9 10 11\r\n"
-         "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\r\nhn 1 2 3 4\r\npt 5 6\r\nz42\r\ncc7\r\ncc9\r\n");
+    pass(
+        "hcw 1 2 3 4 5 6 7 8 9 10\r\nhch 2 2\r\nhcd 0.5\r\nhcc 1 2 3 4 5 6 7 8 9 10 11\r\n"
+        "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\r\nhn 1 2 3 4\r\npt 5 6\r\nz42\r\ncc7\r\ncc9\r\n");
     EXPECT_EQ(MOJI_W[1], 1.0);
     EXPECT_EQ(MOJI_W[10], 10.0);
     EXPECT_EQ(MOJI_W[0], 0.0);

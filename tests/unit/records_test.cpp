@@ -1,10 +1,11 @@
 // The record writers' exact text and the attribute-restoring block's outcomes.
+#include "output/records.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "capture.h"
-#include "output/records.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ TEST(Writers, FormatsTrailingBlanksAndDecimals) {
          "se 0.0000000000 0.0000000000 0.0000000000 0.0000000000 0.0000000000 0.0000000000 0.0000000000 0.00\r\n"},
         {written([] { SOout(0, 0, 0, 0, 0, 0, 0, 1); }),
          "so 0.0000000000 0.0000000000 0.0000000000 0.0000000000 0.0000000000 0.0000000000 0.0000000000 1.00\r\n"},
-        {written([] { MojiOutSS("ch", 1, 2, 3, 0, "AB"); }), "ch 1.000000000 2.000000000 3.000000000 0.000000000 \"AB\r\n"},
+        {written([] { MojiOutSS("ch", 1, 2, 3, 0, "AB"); }),
+         "ch 1.000000000 2.000000000 3.000000000 0.000000000 \"AB\r\n"},
         {written([] { MojiOutS(1, 2, "\x82\xa0"); }), "ch 1.000000000 2.000000000 3 0 \"\x82\xa0\r\n"},
         {written([] { MojiOutSD(1, 2, 1.5, "AB"); }), "ch 1.000000000 2.000000000 3 0 \"AB 1.50\r\n"},
         {written([] { MojiOutD1(0, 0, -7); }), "ch 0.000000000 0.000000000 3 0 \"-7\r\n"},
@@ -88,9 +90,7 @@ std::string block(const Initial& in) {
     return written([] { IniZokusei(); });
 }
 
-TEST(RestoringBlock, NeverSeenIsTheFourAttributeLines) {
-    EXPECT_EQ(block({}), "lg14\r\nly14\r\nlt20\r\nlc20\r\n");
-}
+TEST(RestoringBlock, NeverSeenIsTheFourAttributeLines) { EXPECT_EQ(block({}), "lg14\r\nly14\r\nlt20\r\nlc20\r\n"); }
 
 TEST(RestoringBlock, TextSizeLinesByFirstTextSizeRecord) {
     const std::string attrs = "lg14\r\nly14\r\nlt20\r\nlc20\r\n";

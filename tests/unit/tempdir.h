@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <filesystem>
@@ -11,7 +10,7 @@
 #include <string>
 
 class TempDirTest : public ::testing::Test {
-protected:
+   protected:
     std::string dir;
     void SetUp() override {
         char tmpl[] = "/tmp/linetext-unit-XXXXXX";

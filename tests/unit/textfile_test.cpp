@@ -1,8 +1,9 @@
 // Text-mode files through real files in a fresh temporary directory: line-end
 // translation in both directions, across the 64 KiB buffer fills, write
 // errors, the file pool, and the two directory helpers of os.h.
-#include <gtest/gtest.h>
+#include "platform/textfile.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,13 +17,12 @@
 #include <vector>
 
 #include "platform/os.h"
-#include "platform/textfile.h"
 #include "tempdir.h"
 
 namespace {
 
 class TextFileTest : public TempDirTest {
-protected:
+   protected:
     // Every tf_gets result until -1.
     std::vector<std::string> lines(const std::string& bytes, int size) const {
         put("in.txt", bytes);
@@ -102,14 +102,17 @@ std::string random_bytes(size_t n, unsigned seed, const std::string& alphabet) {
 }  // namespace
 
 TEST_F(TextFileTest, ReadTranslationTable) {
-    struct { std::string in; std::vector<std::string> want; } cases[] = {
-        {"", {}},                                                // -1 at once
+    struct {
+        std::string in;
+        std::vector<std::string> want;
+    } cases[] = {
+        {"", {}},  // -1 at once
         {"a\r\nb\r\n", {"a\n", "b\n"}},
-        {"a\nb", {"a\n", "b"}},                                  // last line without line end
-        {"a\rb\r\n", {"a\rb\n"}},                                // lone CR stays
-        {"a\r", {"a\r"}},                                        // CR as the last byte
+        {"a\nb", {"a\n", "b"}},    // last line without line end
+        {"a\rb\r\n", {"a\rb\n"}},  // lone CR stays
+        {"a\r", {"a\r"}},          // CR as the last byte
         {"\r\r\n\n", {"\r\n", "\n"}},
-        {"x\x1Ay\n\x1A", {"x\x1Ay\n", "\x1A"}},                  // 0x1A is no end of file
+        {"x\x1Ay\n\x1A", {"x\x1Ay\n", "\x1A"}},  // 0x1A is no end of file
         {std::string("a\0b\r\n\0", 6), {std::string("a\0b\n", 4), std::string("\0", 1)}},
         {std::string(253, 'c') + "\r\n", {std::string(253, 'c') + "\n"}},
         {std::string(254, 'c') + "\r\nz", {std::string(254, 'c'), "\n", "z"}},
@@ -143,7 +146,8 @@ TEST_F(TextFileTest, RandomContentMatchesModel) {
 
 TEST_F(TextFileTest, WriteTurnsEveryLfIntoCrLf) {
     std::string s = random_bytes(300000, 23, std::string("ab\n\r\0\x1A", 6) + std::string(30, 'y'));
-    std::string longruns = std::string(65535, 'a') + "\n" + std::string(70000, '\n') + "x" + std::string(65534, 'q') + "\n";
+    std::string longruns =
+        std::string(65535, 'a') + "\n" + std::string(70000, '\n') + "x" + std::string(65534, 'q') + "\n";
     for (const std::string* src : {&s, &longruns}) {
         for (int chunk : {1, 7, 4096, 65535, 65536, 400000}) {
             TextFile* f = tf_open_write(path("out.txt").c_str());
@@ -239,8 +243,15 @@ TEST_F(TextFileTest, ReplaceSwapsInTheNewFile) {
 }
 
 TEST_F(TextFileTest, FindCaseVariant) {
-    struct { std::vector<std::string> files; int ret; const char* want; } cases[] = {
-        {{}, 0, ""}, {{"JWC_TEMP.TXT"}, 0, ""}, {{"jwc_temp.txt"}, 1, "jwc_temp.txt"}, {{"Jwc_Temp.Txt"}, 1, "Jwc_Temp.Txt"},
+    struct {
+        std::vector<std::string> files;
+        int ret;
+        const char* want;
+    } cases[] = {
+        {{}, 0, ""},
+        {{"JWC_TEMP.TXT"}, 0, ""},
+        {{"jwc_temp.txt"}, 1, "jwc_temp.txt"},
+        {{"Jwc_Temp.Txt"}, 1, "Jwc_Temp.Txt"},
         {{"jWC_TEMP.TXT", "Jwc_Temp.Txt"}, 1, "Jwc_Temp.Txt"},
         {{"Jwc_Temp.Txt", "jWC_TEMP.TXT", "JWC_TEMP.TXT"}, 1, "Jwc_Temp.Txt"},
         {{"JWC_TEMP.TXT", "jwc_temp.txT"}, 1, "jwc_temp.txT"},
@@ -259,8 +270,6 @@ TEST_F(TextFileTest, FindCaseVariant) {
         int r = os_find_case_variant("jwc_temp.txt", "JWC_TEMP.TXT", out);
         ASSERT_EQ(chdir(cwd), 0);
         EXPECT_EQ(r, c.ret) << sub;
-        if (c.ret) {
-            EXPECT_STREQ(out, c.want) << sub;
-        }
+        if (c.ret) { EXPECT_STREQ(out, c.want) << sub; }
     }
 }

@@ -7,6 +7,8 @@
 // LINETEXT_TRIG_ARGS sets the arguments per distribution (default 200000,
 // about a second, also under the sanitizers); the counts are printed. The
 // README's measurement is LINETEXT_TRIG_ARGS=25000000.
+#include "fill/trig.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,8 +18,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-
-#include "fill/trig.h"
 
 namespace {
 
@@ -82,16 +82,17 @@ void count(Tally* t, double ours, double lib, long double exact, const char* wha
     t->differ++;
     if (u > t->max_ulps) t->max_ulps = u;
     if (std::fabs(static_cast<long double>(ours) - exact) > std::fabs(static_cast<long double>(lib) - exact)) {
-        if (t->worse++ < 5) ADD_FAILURE() << what << std::hexfloat << " (" << y << ", " << x << "): ours " << ours
-                                          << ", C library " << lib;
+        if (t->worse++ < 5)
+            ADD_FAILURE() << what << std::hexfloat << " (" << y << ", " << x << "): ours " << ours << ", C library "
+                          << lib;
     }
     if (u > 1 && t->max_ulps == u)
         ADD_FAILURE() << what << std::hexfloat << " (" << y << ", " << x << "): " << u << " ulps off";
 }
 
 void report(const char* what, const Tally& t) {
-    std::printf("%-36s %10ld arguments, %6ld differ from the C library (%.4f %%), max %llu ulp\n", what, t.n,
-                t.differ, 100.0 * static_cast<double>(t.differ) / static_cast<double>(t.n),
+    std::printf("%-36s %10ld arguments, %6ld differ from the C library (%.4f %%), max %llu ulp\n", what, t.n, t.differ,
+                100.0 * static_cast<double>(t.differ) / static_cast<double>(t.n),
                 static_cast<unsigned long long>(t.max_ulps));
     EXPECT_LE(t.max_ulps, 1u) << what;
     EXPECT_EQ(t.worse, 0) << what;
@@ -124,20 +125,23 @@ void sin_cos_over(const char* name, long n, double (*arg)(std::mt19937_64&), uns
 
 TEST(Trig, SinCosAgainstTheCLibrary) {
     const long n = args_per_distribution();
-    sin_cos_over("uniform in [-pi, pi]", n,
-                 [](std::mt19937_64& g) { return std::uniform_real_distribution<double>(-pi, pi)(g); }, 1);
-    sin_cos_over("uniform in [-2pi, 2pi]", n,
-                 [](std::mt19937_64& g) { return std::uniform_real_distribution<double>(-2 * pi, 2 * pi)(g); }, 2);
+    sin_cos_over(
+        "uniform in [-pi, pi]", n,
+        [](std::mt19937_64& g) { return std::uniform_real_distribution<double>(-pi, pi)(g); }, 1);
+    sin_cos_over(
+        "uniform in [-2pi, 2pi]", n,
+        [](std::mt19937_64& g) { return std::uniform_real_distribution<double>(-2 * pi, 2 * pi)(g); }, 2);
     sin_cos_over("random bit patterns", n, random_bits, 3);
     // k pi/4 for |k| up to 2^40, on the double nearest it and a few steps away.
-    sin_cos_over("near multiples of pi/4", n,
-                 [](std::mt19937_64& g) {
-                     const uint64_t span = uint64_t(1) << (g() % 41);
-                     const int64_t k = static_cast<int64_t>(g() % (2 * span + 1)) - static_cast<int64_t>(span);
-                     const double x = static_cast<double>(k) * (pi / 4);
-                     return nudge(x, static_cast<int>(g() % 7) - 3);
-                 },
-                 4);
+    sin_cos_over(
+        "near multiples of pi/4", n,
+        [](std::mt19937_64& g) {
+            const uint64_t span = uint64_t(1) << (g() % 41);
+            const int64_t k = static_cast<int64_t>(g() % (2 * span + 1)) - static_cast<int64_t>(span);
+            const double x = static_cast<double>(k) * (pi / 4);
+            return nudge(x, static_cast<int>(g() % 7) - 3);
+        },
+        4);
 }
 
 TEST(Trig, Atan2AgainstTheCLibrary) {
@@ -153,7 +157,8 @@ TEST(Trig, Atan2AgainstTheCLibrary) {
              *y = u(g);
              *x = u(g);
          }},
-        {"random bit patterns", [](std::mt19937_64& g, double* y, double* x) {
+        {"random bit patterns",
+         [](std::mt19937_64& g, double* y, double* x) {
              *y = random_bits(g);
              *x = random_bits(g);
          }},
@@ -173,7 +178,8 @@ TEST(Trig, Atan2AgainstTheCLibrary) {
              }
          }},
         // Near the diagonals.
-        {"nearly diagonal", [](std::mt19937_64& g, double* y, double* x) {
+        {"nearly diagonal",
+         [](std::mt19937_64& g, double* y, double* x) {
              *x = std::uniform_real_distribution<double>(-1e6, 1e6)(g);
              *y = nudge(g() & 1 ? *x : -*x, static_cast<int>(g() % 2001) - 1000);
          }},
@@ -230,13 +236,12 @@ TEST(Trig, ResultBitsArePinned) {
 // C library's results bit for bit (NaN: any NaN).
 TEST(Trig, SpecialValuesAsInC) {
     const double inf = INFINITY, nan = NAN, tiny = 4.9406564584124654e-324, big = 1.7976931348623157e308;
-    const double v[] = {0.0, -0.0, tiny, -tiny, 1e-300, -1e-300, 1.0, -1.0, 1.5707963267948966, -1.5707963267948966,
-                        1e300, -1e300, big, -big, inf, -inf, nan, 3.0, -3.0, 20.0};
+    const double v[] = {
+        0.0, -0.0, tiny, -tiny, 1e-300, -1e-300, 1.0,  -1.0, 1.5707963267948966, -1.5707963267948966, 1e300, -1e300,
+        big, -big, inf,  -inf,  nan,    3.0,     -3.0, 20.0};
     for (double x : v) {
         EXPECT_EQ(ulps(fill_sin(x), std::sin(x)), 0u) << std::hexfloat << x;
-        if (!std::isnan(x)) {
-            EXPECT_EQ(bits(fill_sin(x)) >> 63, bits(std::sin(x)) >> 63) << std::hexfloat << x;
-        }
+        if (!std::isnan(x)) { EXPECT_EQ(bits(fill_sin(x)) >> 63, bits(std::sin(x)) >> 63) << std::hexfloat << x; }
         EXPECT_EQ(ulps(fill_cos(x), std::cos(x)), 0u) << std::hexfloat << x;
         for (double y : v) {
             const double ours = atan2_of(y, x), lib = std::atan2(y, x);

@@ -47,10 +47,14 @@ std::string describe(const ExitStatus& s) {
         return "killed by signal " + std::to_string(s.code) + (what ? std::string(" (") + what + ")" : "");
     }
     switch (s.code) {
-    case 0: return "0 (completed)";
-    case 1: return "1 (ended early, input untouched)";
-    case 255: return "255, that is -1 (ended early, input untouched)";
-    default: return std::to_string(s.code) + " (not a status the host knows)";
+    case 0:
+        return "0 (completed)";
+    case 1:
+        return "1 (ended early, input untouched)";
+    case 255:
+        return "255, that is -1 (ended early, input untouched)";
+    default:
+        return std::to_string(s.code) + " (not a status the host knows)";
     }
 }
 
@@ -82,8 +86,7 @@ EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& pr
     // The entry must be there and be exactly the host's input.
     auto input_kept = [&](const std::string& file, const std::string& why) {
         const DirEntry* e = entry(after, file);
-        if (!e)
-            problem(why + ": " + file + " should hold the host's input unchanged, but is missing");
+        if (!e) problem(why + ": " + file + " should hold the host's input unchanged, but is missing");
         else if (!drawing || *e != *drawing)
             problem(why + ": " + file + " should hold the host's input unchanged, but differs from it");
     };
@@ -152,17 +155,14 @@ EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& pr
         }
     } else {
         problem("exit status " + describe(status) + ": the host knows only 0, 1 and -1");
-        for (const std::string& n : {T, W})
-            c.notes.push_back(n + (entry(after, n) ? " is there" : " is not there"));
+        for (const std::string& n : {T, W}) c.notes.push_back(n + (entry(after, n) ? " is there" : " is not there"));
     }
 
     for (const auto& [n, e] : after) {
         const DirEntry* b = entry(before, n);
         if (!accounted.count(n)) {
-            if (!b)
-                problem("left behind: " + n + (e.regular ? "" : " (not a regular file)"));
-            else if (*b != e)
-                problem("changed: " + n + ", which the host had put there");
+            if (!b) problem("left behind: " + n + (e.regular ? "" : " (not a regular file)"));
+            else if (*b != e) problem("changed: " + n + ", which the host had put there");
         } else if (!e.regular && !(b && *b == e)) {
             problem(n + " is not a regular file" + (e.other.empty() ? "" : " (" + e.other + ")"));
         }
@@ -172,8 +172,8 @@ EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& pr
     return c;
 }
 
-EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name,
-                         const std::string& drawing, const DirState& after) {
+EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name, const std::string& drawing,
+                         const DirState& after) {
     Prepared p;
     p.name = name;
     p.before[name] = DirEntry{true, drawing, ""};

@@ -45,9 +45,7 @@ struct DirEntry {
     bool regular = true;
     std::string bytes;
     std::string other;
-    bool operator==(const DirEntry& o) const {
-        return regular == o.regular && bytes == o.bytes && other == o.other;
-    }
+    bool operator==(const DirEntry& o) const { return regular == o.regular && bytes == o.bytes && other == o.other; }
     bool operator!=(const DirEntry& o) const { return !(*this == o); }
 };
 using DirState = std::map<std::string, DirEntry>;
@@ -88,7 +86,7 @@ struct EndingCheck {
 EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& prepared, const DirState& after);
 
 // The usual run: a fresh directory that held only the drawing under name.
-EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name,
-                         const std::string& drawing, const DirState& after);
+EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name, const std::string& drawing,
+                         const DirState& after);
 
 }  // namespace drafthost

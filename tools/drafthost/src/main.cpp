@@ -1,14 +1,15 @@
 // drafthost: runs a program the way the drafting host does and checks what it
 // hands back. See README.md.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "ending.h"
 #include "records.h"
@@ -59,8 +60,7 @@ int usage_error(const std::string& message) {
 }
 
 bool plain_file_name(const std::string& n) {
-    return !n.empty() && n != "." && n != ".." && n.find('/') == std::string::npos &&
-           n.find('\0') == std::string::npos;
+    return !n.empty() && n != "." && n != ".." && n.find('/') == std::string::npos && n.find('\0') == std::string::npos;
 }
 
 // An output file for the program: created or emptied. The same path given
@@ -182,8 +182,7 @@ int main(int argc, char** argv) {
     }
 
     for (const std::string& p : problems) std::cout << "problem: " << p << "\n";
-    if (problems.empty())
-        std::cout << "verdict: contract kept\n";
+    if (problems.empty()) std::cout << "verdict: contract kept\n";
     else
         std::cout << "verdict: contract broken (" << problems.size()
                   << (problems.size() == 1 ? " problem" : " problems") << ")\n";

@@ -4,8 +4,8 @@
 
 namespace drafthost {
 
-const std::string_view kOverLimitRecord(
-    "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=150000", 32);
+const std::string_view kOverLimitRecord("he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=150000",
+                                        32);
 
 namespace {
 
@@ -13,7 +13,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Walks a line from left to right, one expected piece at a time.
 class Scan {
-public:
+   public:
     explicit Scan(std::string_view s) : s_(s) {}
 
     bool lit(std::string_view t) {
@@ -47,7 +47,7 @@ public:
     }
     bool done() const { return p_ == s_.size(); }
 
-private:
+   private:
     bool at_digit() const { return p_ < s_.size() && is_digit(s_[p_]); }
     bool digit() {
         if (!at_digit()) return false;
@@ -57,8 +57,7 @@ private:
     bool integer_part() {
         if (lit("0")) return !at_digit();
         if (!digit()) return false;
-        while (digit()) {
-        }
+        while (digit()) {}
         return true;
     }
 
@@ -68,14 +67,14 @@ private:
 
 bool fill_size(std::string_view line) {
     Scan s(line);
-    return s.lit("cn0 ") && s.fixed(2) && s.lit(" ") && s.fixed(2) && s.lit(" ") && s.fixed(2) &&
-           s.lit(" ") && s.dec() && s.done();
+    return s.lit("cn0 ") && s.fixed(2) && s.lit(" ") && s.fixed(2) && s.lit(" ") && s.fixed(2) && s.lit(" ") &&
+           s.dec() && s.done();
 }
 
 bool restore_size(std::string_view line) {
     Scan s(line);
-    return s.lit("cn0 ") && s.fixed(2) && s.lit(", ") && s.fixed(2) && s.lit(", ") &&
-           s.fixed(2) && s.lit(", ") && s.dec() && s.done();
+    return s.lit("cn0 ") && s.fixed(2) && s.lit(", ") && s.fixed(2) && s.lit(", ") && s.fixed(2) && s.lit(", ") &&
+           s.dec() && s.done();
 }
 
 bool restore_class(std::string_view line) {
@@ -85,14 +84,14 @@ bool restore_class(std::string_view line) {
 
 bool fill_text(std::string_view line) {
     Scan s(line);
-    return s.lit("ch ") && s.fixed(10) && s.lit(" ") && s.fixed(10) && s.lit(" ") &&
-           s.fixed(10) && s.lit(" ") && s.fixed(10) && s.lit(" \"");
+    return s.lit("ch ") && s.fixed(10) && s.lit(" ") && s.fixed(10) && s.lit(" ") && s.fixed(10) && s.lit(" ") &&
+           s.fixed(10) && s.lit(" \"");
 }
 
 bool circle(std::string_view line) {
     Scan s(line);
-    return s.lit("ci ") && s.fixed(12) && s.lit(" ") && s.fixed(12) && s.lit(" ") &&
-           s.fixed(12) && s.lit(" ") && s.done();
+    return s.lit("ci ") && s.fixed(12) && s.lit(" ") && s.fixed(12) && s.lit(" ") && s.fixed(12) && s.lit(" ") &&
+           s.done();
 }
 
 bool attribute(std::string_view line) {
@@ -102,9 +101,7 @@ bool attribute(std::string_view line) {
     return false;
 }
 
-bool starts(std::string_view line, std::string_view prefix) {
-    return line.substr(0, prefix.size()) == prefix;
-}
+bool starts(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
 
 bool echoed(Kind k) { return k == Kind::Comment || k == Kind::Bz || k == Kind::EchoedCn; }
 
@@ -119,17 +116,28 @@ bool ends_in_fill_size(std::string_view line) {
 
 const char* kind_name(Kind k) {
     switch (k) {
-    case Kind::Comment: return "comment";
-    case Kind::Bz: return "bz";
-    case Kind::EchoedCn: return "echoed cn";
-    case Kind::FillSize: return "text-size";
-    case Kind::FillText: return "text";
-    case Kind::RestoreSize: return "restored free size";
-    case Kind::RestoreClass: return "restored size class";
-    case Kind::Attribute: return "restored attribute";
-    case Kind::OverLimit: return "over-limit";
-    case Kind::Circle: return "circle";
-    case Kind::Unknown: break;
+    case Kind::Comment:
+        return "comment";
+    case Kind::Bz:
+        return "bz";
+    case Kind::EchoedCn:
+        return "echoed cn";
+    case Kind::FillSize:
+        return "text-size";
+    case Kind::FillText:
+        return "text";
+    case Kind::RestoreSize:
+        return "restored free size";
+    case Kind::RestoreClass:
+        return "restored size class";
+    case Kind::Attribute:
+        return "restored attribute";
+    case Kind::OverLimit:
+        return "over-limit";
+    case Kind::Circle:
+        return "circle";
+    case Kind::Unknown:
+        break;
     }
     return "unknown";
 }
@@ -203,10 +211,8 @@ RecordCheck check_records(std::string_view bytes) {
         check.count[static_cast<std::size_t>(line.kind)]++;
 
         const std::string at = "line " + std::to_string(line.number) + ": ";
-        if (line.end == LineEnd::LfOnly)
-            check.problems.push_back(at + "ends in a bare line feed, not CR LF");
-        if (cr_only)
-            check.problems.push_back(at + "ends in a carriage return without a line feed");
+        if (line.end == LineEnd::LfOnly) check.problems.push_back(at + "ends in a bare line feed, not CR LF");
+        if (cr_only) check.problems.push_back(at + "ends in a carriage return without a line feed");
         if (line.kind == Kind::Unknown)
             check.problems.push_back(at + "not a record the program writes: " + quoted(text));
         if (line.kind == Kind::FillText && (check.lines.empty() || check.lines.back().kind != Kind::FillSize)) {
@@ -214,8 +220,7 @@ RecordCheck check_records(std::string_view bytes) {
             if (before && echoed(before->kind) && ends_in_fill_size(before->text))
                 check.problems.push_back(at + "its text-size record ran into line " + std::to_string(before->number) +
                                          ", an echoed line that was given no line end");
-            else
-                check.problems.push_back(at + "text record not directly after a text-size record");
+            else check.problems.push_back(at + "text record not directly after a text-size record");
         }
         check.lines.push_back(std::move(line));
     }
@@ -230,8 +235,7 @@ std::string summary(const RecordCheck& c) {
          std::to_string(n(Kind::EchoedCn)) + " cn), ";
     s += std::to_string(n(Kind::FillSize)) + " text-size, ";
     s += std::to_string(n(Kind::FillText)) + " text, ";
-    s += std::to_string(n(Kind::RestoreSize) + n(Kind::RestoreClass) + n(Kind::Attribute)) +
-         " attribute-restoring, ";
+    s += std::to_string(n(Kind::RestoreSize) + n(Kind::RestoreClass) + n(Kind::Attribute)) + " attribute-restoring, ";
     s += std::to_string(n(Kind::Circle)) + " circle, ";
     s += std::to_string(n(Kind::OverLimit)) + " over-limit, ";
     s += std::to_string(n(Kind::Unknown)) + " unknown; fills written: " + std::to_string(c.fills());

@@ -38,8 +38,8 @@ Kind classify(std::string_view line);
 enum class LineEnd { CrLf, LfOnly, None };
 
 struct Line {
-    std::size_t number;    // from 1
-    std::string text;      // without its line end
+    std::size_t number;  // from 1
+    std::string text;    // without its line end
     LineEnd end;
     Kind kind;
 };

@@ -1,16 +1,17 @@
 #include "session.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace drafthost {
 
@@ -66,8 +67,7 @@ std::string make_dir(const std::optional<std::string>& keep) {
     return buf.data();
 }
 
-ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>& command, int out_fd,
-                          int err_fd) {
+ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>& command, int out_fd, int err_fd) {
     const std::string program = resolve_program(command.at(0));
     std::vector<char*> argv;
     for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));

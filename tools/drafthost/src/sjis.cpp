@@ -1,8 +1,9 @@
 #include "sjis.h"
 
+#include <iconv.h>
+
 #include <cerrno>
 #include <cstdio>
-#include <iconv.h>
 #include <stdexcept>
 
 namespace drafthost {
@@ -12,12 +13,11 @@ namespace {
 const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
 class Converter {
-public:
+   public:
     Converter() {
         cd_ = iconv_open("UTF-8", "CP932");
         if (cd_ == reinterpret_cast<iconv_t>(-1)) cd_ = iconv_open("UTF-8", "SHIFT_JIS");
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error("iconv knows neither CP932 nor SHIFT_JIS");
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv knows neither CP932 nor SHIFT_JIS");
     }
     ~Converter() { iconv_close(cd_); }
     Converter(const Converter&) = delete;
@@ -60,7 +60,7 @@ public:
         return true;
     }
 
-private:
+   private:
     iconv_t cd_;
 };
 
@@ -113,16 +113,24 @@ std::string xml_escape(std::string_view s) {
     for (char ch : s) {
         unsigned char c = static_cast<unsigned char>(ch);
         switch (ch) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
         default:
-            if (c < 0x20 && c != '\t')
-                out += kReplacement;
-            else
-                out += ch;
+            if (c < 0x20 && c != '\t') out += kReplacement;
+            else out += ch;
         }
     }
     return out;

@@ -31,9 +31,7 @@ std::vector<double> numbers(std::string_view line, std::size_t from, bool commas
     return out;
 }
 
-bool starts(std::string_view s, std::string_view prefix) {
-    return s.substr(0, prefix.size()) == prefix;
-}
+bool starts(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 std::vector<std::string_view> lines_of(std::string_view bytes) {
     std::vector<std::string_view> out;
@@ -87,8 +85,7 @@ Drawing parse_drawing(std::string_view bytes) {
     for (std::string_view l : lines_of(bytes)) {
         if (starts(l, " ")) {
             auto v = numbers(l, 1);
-            if (v.size() >= 4 && finite({v[0], v[1], v[2], v[3]}))
-                d.lines.push_back({{v[0], v[1]}, {v[2], v[3]}});
+            if (v.size() >= 4 && finite({v[0], v[1], v[2], v[3]})) d.lines.push_back({{v[0], v[1]}, {v[2], v[3]}});
         } else if (starts(l, "ci")) {
             auto v = numbers(l, 2);
             if (v.size() < 3 || !finite({v[0], v[1], v[2]})) continue;
@@ -203,17 +200,16 @@ std::string make_svg(const Drawing& d, const std::vector<PlacedText>& texts) {
 
     std::string o;
     o += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    o += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(std::round(vw * px)) +
-         "\" height=\"" + num(std::round(vh * px)) + "\" viewBox=\"" + num(vx) + " " + num(vy) +
-         " " + num(vw) + " " + num(vh) + "\">\n";
-    o += "<rect x=\"" + num(vx) + "\" y=\"" + num(vy) + "\" width=\"" + num(vw) + "\" height=\"" +
-         num(vh) + "\" fill=\"white\"/>\n";
+    o += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(std::round(vw * px)) + "\" height=\"" +
+         num(std::round(vh * px)) + "\" viewBox=\"" + num(vx) + " " + num(vy) + " " + num(vw) + " " + num(vh) + "\">\n";
+    o += "<rect x=\"" + num(vx) + "\" y=\"" + num(vy) + "\" width=\"" + num(vw) + "\" height=\"" + num(vh) +
+         "\" fill=\"white\"/>\n";
 
-    o += "<g id=\"drawing\" transform=\"scale(1,-1)\" fill=\"none\" stroke=\"#b8b8b8\" stroke-width=\"" +
-         num(stroke) + "\">\n";
+    o += "<g id=\"drawing\" transform=\"scale(1,-1)\" fill=\"none\" stroke=\"#b8b8b8\" stroke-width=\"" + num(stroke) +
+         "\">\n";
     for (const auto& s : d.lines)
-        o += "<line x1=\"" + num(s.a.x) + "\" y1=\"" + num(s.a.y) + "\" x2=\"" + num(s.b.x) +
-             "\" y2=\"" + num(s.b.y) + "\"/>\n";
+        o += "<line x1=\"" + num(s.a.x) + "\" y1=\"" + num(s.a.y) + "\" x2=\"" + num(s.b.x) + "\" y2=\"" + num(s.b.y) +
+             "\"/>\n";
     for (const auto& c : d.circles) {
         if (c.full) {
             o += "<circle cx=\"" + num(c.c.x) + "\" cy=\"" + num(c.c.y) + "\" r=\"" + num(c.r) + "\"/>\n";
@@ -224,9 +220,9 @@ std::string make_svg(const Drawing& d, const std::vector<PlacedText>& texts) {
         double a0 = c.start * kPi / 180, a1 = c.end * kPi / 180;
         // Counter-clockwise with y up: the positive angle direction of the
         // flipped group, so sweep-flag 1.
-        o += "<path d=\"M " + num(c.c.x + c.r * std::cos(a0)) + " " + num(c.c.y + c.r * std::sin(a0)) +
-             " A " + num(c.r) + " " + num(c.r) + " 0 " + (sweep > 180 ? "1" : "0") + " 1 " +
-             num(c.c.x + c.r * std::cos(a1)) + " " + num(c.c.y + c.r * std::sin(a1)) + "\"/>\n";
+        o += "<path d=\"M " + num(c.c.x + c.r * std::cos(a0)) + " " + num(c.c.y + c.r * std::sin(a0)) + " A " +
+             num(c.r) + " " + num(c.r) + " 0 " + (sweep > 180 ? "1" : "0") + " 1 " + num(c.c.x + c.r * std::cos(a1)) +
+             " " + num(c.c.y + c.r * std::sin(a1)) + "\"/>\n";
     }
     auto dot = [&](const Point& p) {
         o += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" + num(2 * stroke) +
@@ -241,8 +237,8 @@ std::string make_svg(const Drawing& d, const std::vector<PlacedText>& texts) {
     for (int slot : {1, 2}) {
         auto it = d.indicated.find(slot);
         if (it == d.indicated.end()) continue;
-        o += "<circle data-slot=\"" + std::to_string(slot) + "\" cx=\"" + num(it->second.x) +
-             "\" cy=\"" + num(it->second.y) + "\" r=\"" + num(mark) + "\"/>\n";
+        o += "<circle data-slot=\"" + std::to_string(slot) + "\" cx=\"" + num(it->second.x) + "\" cy=\"" +
+             num(it->second.y) + "\" r=\"" + num(mark) + "\"/>\n";
     }
     o += "</g>\n";
     o += "<g id=\"labels\" fill=\"#d03030\" font-family=\"sans-serif\" font-size=\"" + num(label) + "\">\n";
@@ -259,9 +255,8 @@ std::string make_svg(const Drawing& d, const std::vector<PlacedText>& texts) {
         if (!finite({t.start.x, t.start.y, t.dx, t.dy, t.height}) || t.height <= 0) continue;
         const std::string x = num(t.start.x), y = num(-t.start.y);
         const double angle = -std::atan2(t.dy, t.dx) * 180 / kPi;
-        o += "<text data-line=\"" + std::to_string(t.line) + "\" x=\"" + x + "\" y=\"" + y +
-             "\" font-size=\"" + num(t.height) + "\" transform=\"rotate(" + num(angle) + " " + x +
-             " " + y + ")\" xml:space=\"preserve\">";
+        o += "<text data-line=\"" + std::to_string(t.line) + "\" x=\"" + x + "\" y=\"" + y + "\" font-size=\"" +
+             num(t.height) + "\" transform=\"rotate(" + num(angle) + " " + x + " " + y + ")\" xml:space=\"preserve\">";
         if (t.width > 0 && t.spacing >= 0 && std::isfinite(t.width + t.spacing)) {
             const double pitch = (t.width + t.spacing) * 0.5;
             double at = t.start.x;

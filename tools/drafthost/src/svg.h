@@ -62,7 +62,7 @@ struct PlacedText {
     double dx = 0, dy = 0;
     double height = 0;
     double width = -1, spacing = -1;  // from the same "cn0" record; -1 when it had none
-    std::string sjis;  // the record's text, as bytes
+    std::string sjis;                 // the record's text, as bytes
 };
 
 // The length the fill gives a text: (width + spacing) / 2 for each single-byte

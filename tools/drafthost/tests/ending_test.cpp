@@ -1,8 +1,8 @@
+#include "ending.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "ending.h"
 
 using namespace drafthost;
 
@@ -70,8 +70,8 @@ TEST(Ending, CompletedRunsFollowTheTable) {
 }
 
 TEST(Ending, EarlyEndingsKeepTheInput) {
-    auto c = check_ending(exited(1), 0, "JWC_TEMP.TXT", kInput,
-                          files({{"JWC_TEMP.TXT", kInput}, {"JWC_TEMP.104", ""}}));
+    auto c =
+        check_ending(exited(1), 0, "JWC_TEMP.TXT", kInput, files({{"JWC_TEMP.TXT", kInput}, {"JWC_TEMP.104", ""}}));
     EXPECT_TRUE(c.problems.empty());
     EXPECT_FALSE(c.returned);
 

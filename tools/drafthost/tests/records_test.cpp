@@ -1,17 +1,16 @@
+#include "records.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "records.h"
 
 using namespace drafthost;
 
 namespace {
 
 // "he", two blanks, the Shift-JIS words, four blanks, the limit.
-const std::string kHe = std::string("he  ") +
-                        "\x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B" +
-                        "    MAX=150000";
+const std::string kHe =
+    std::string("he  ") + "\x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B" + "    MAX=150000";
 
 TEST(Classify, RecordsTheProgramWrites) {
     struct Case {
@@ -45,15 +44,22 @@ TEST(Classify, RecordsTheProgramWrites) {
 
 TEST(Classify, WrongNumberShapesAreNoRecord) {
     const char* lines[] = {
-        "ch 0.000000000 -2.5000000000 20.0000000000 0.0000000000 \"AB",     // 9 decimals
-        "ch 0.00000000000 -2.5000000000 20.0000000000 0.0000000000 \"AB",   // 11 decimals
-        "ch 00.0000000000 -2.5000000000 20.0000000000 0.0000000000 \"AB",   // leading zero
-        "ch 0.0000000000 -2.5000000000 20.0000000000 0.0000000000 AB",      // no quote
-        "ch 0.0000000000  -2.5000000000 20.0000000000 0.0000000000 \"AB",   // double blank
-        "ch 0.0000000000 -2.5000000000 20.0000000000 \"AB",                 // three numbers
-        "ci 0.000000000000 0.000000000000 20.000000000000",                 // no trailing blank
+        "ch 0.000000000 -2.5000000000 20.0000000000 0.0000000000 \"AB",    // 9 decimals
+        "ch 0.00000000000 -2.5000000000 20.0000000000 0.0000000000 \"AB",  // 11 decimals
+        "ch 00.0000000000 -2.5000000000 20.0000000000 0.0000000000 \"AB",  // leading zero
+        "ch 0.0000000000 -2.5000000000 20.0000000000 0.0000000000 AB",     // no quote
+        "ch 0.0000000000  -2.5000000000 20.0000000000 0.0000000000 \"AB",  // double blank
+        "ch 0.0000000000 -2.5000000000 20.0000000000 \"AB",                // three numbers
+        "ci 0.000000000000 0.000000000000 20.000000000000",                // no trailing blank
         "ci 0.00 0.00 20.00 ",
-        "lgA", "lg014", "lt 2", "lc5 ", "lc", "pna", "ly-1", "lx3",
+        "lgA",
+        "lg014",
+        "lt 2",
+        "lc5 ",
+        "lc",
+        "pna",
+        "ly-1",
+        "lx3",
         "he  MAX=150000",
         " 0.0 0.0 1.0 1.0",
         "pt 1 2",
@@ -106,11 +112,12 @@ TEST(CheckRecords, ReportsUnknownLinesAndOrphanTexts) {
 TEST(CheckRecords, TextSizeRecordRunIntoAnEchoedLine) {
     const std::string text = "ch 0.0000000000 -2.5000000000 20.0000000000 0.0000000000 \"AB\r\n";
     // An echoed line left without a line end, the fill's pair run into it.
-    for (const char* joined : {"#endcn0 5.00 5.00 1.00 1\r\n", "bzcn0 1cn0 5.00 5.00 1.00 1\r\n",
-                               "cn9 xcn0 5.00 5.00 1.00 1\r\n"}) {
+    for (const char* joined :
+         {"#endcn0 5.00 5.00 1.00 1\r\n", "bzcn0 1cn0 5.00 5.00 1.00 1\r\n", "cn9 xcn0 5.00 5.00 1.00 1\r\n"}) {
         RecordCheck c = check_records(joined + text);
         ASSERT_EQ(c.problems.size(), 1u) << joined;
-        EXPECT_EQ(c.problems[0], "line 2: its text-size record ran into line 1, an echoed line that was given no line end");
+        EXPECT_EQ(c.problems[0],
+                  "line 2: its text-size record ran into line 1, an echoed line that was given no line end");
     }
     // Not a text-size record at the end, or no echoed line: still out of order.
     for (const char* before : {"#endcn0 5.00 5.00 1.00\r\n", "#cn0 5.00 5.00 1.00 1 \r\n",

@@ -1,22 +1,23 @@
 // Runs small fake programs (shell scripts) the way the host does and checks
 // that drafthost tells a kept contract from a broken one.
+#include "session.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "ending.h"
 #include "records.h"
-#include "session.h"
 
 using namespace drafthost;
 namespace fs = std::filesystem;
@@ -30,7 +31,7 @@ const std::string kResult =
     "\"ABABAB\\r\\nlg14\\r\\nly14\\r\\nlt20\\r\\nlc3\\r\\n'";
 
 class SessionTest : public ::testing::Test {
-protected:
+   protected:
     void SetUp() override {
         char templ[] = "/tmp/drafthost-test.XXXXXX";
         ASSERT_NE(mkdtemp(templ), nullptr);
@@ -52,8 +53,7 @@ protected:
         return path;
     }
 
-    Session run(const std::string& prog, std::vector<std::string> args = {},
-                const std::string& name = kExchangeFile) {
+    Session run(const std::string& prog, std::vector<std::string> args = {}, const std::string& name = kExchangeFile) {
         SessionOptions o;
         o.drawing_path = drawing_;
         o.name = name;
@@ -130,8 +130,8 @@ TEST_F(SessionTest, JunkLineAndMissingCrLfInTheResult) {
 
 TEST_F(SessionTest, ExchangeFileUnderAnotherName) {
     // The program gives a lower-case exchange file its upper-case name.
-    Session s = run(program("rename.sh", "mv jwc_temp.txt JWC_TEMP.TXT && printf " + kResult + " > JWC_TEMP.TXT"),
-                    {}, "jwc_temp.txt");
+    Session s = run(program("rename.sh", "mv jwc_temp.txt JWC_TEMP.TXT && printf " + kResult + " > JWC_TEMP.TXT"), {},
+                    "jwc_temp.txt");
     EXPECT_TRUE(ending(s, "jwc_temp.txt").problems.empty());
 
     // A program that finds no exchange file ends with -1 and touches nothing.
@@ -201,7 +201,7 @@ TEST_F(SessionTest, CommandLine) {
 
 // A directory prepared the way a test case prepares it, and runs in it.
 class PreparedTest : public SessionTest {
-protected:
+   protected:
     std::string prepare(std::initializer_list<std::pair<const std::string, std::string>> files) {
         std::string dir = root_ + "/run";
         fs::remove_all(dir);

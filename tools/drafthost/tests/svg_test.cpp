@@ -1,3 +1,5 @@
+#include "svg.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 
 #include "records.h"
 #include "sjis.h"
-#include "svg.h"
 
 using namespace drafthost;
 
@@ -79,11 +80,11 @@ TEST(Svg, FillTextSitsAtItsStartAlongItsDirection) {
 }
 
 TEST(Svg, TextHeightComesFromTheTextSizeRecordBeforeIt) {
-    std::vector<PlacedText> t = placed_texts(check_records(
-        "cn0 2.00 3.50 1.00 1\r\n"
-        "ch 0.0000000000 -1.7500000000 10.0000000000 0.0000000000 \"A\r\n"
-        "cn0 7.00 7.00 1.00 1\r\n"
-        "ch 1.0000000000 0.0000000000 0.0000000000 -10.0000000000 \"B\r\n"));
+    std::vector<PlacedText> t =
+        placed_texts(check_records("cn0 2.00 3.50 1.00 1\r\n"
+                                   "ch 0.0000000000 -1.7500000000 10.0000000000 0.0000000000 \"A\r\n"
+                                   "cn0 7.00 7.00 1.00 1\r\n"
+                                   "ch 1.0000000000 0.0000000000 0.0000000000 -10.0000000000 \"B\r\n"));
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(t[0].height, 3.5);
     EXPECT_EQ(t[0].line, 2u);
@@ -124,25 +125,32 @@ TEST(ShiftJis, ConvertsToUtf8) {
     EXPECT_EQ(sjis_to_utf8("\x82\x9F"), "\xE3\x81\x81");  // U+3041 HIRAGANA LETTER SMALL A
     EXPECT_EQ(sjis_to_utf8("\x82\xA0"), "\xE3\x81\x82");  // U+3042 HIRAGANA LETTER A
     EXPECT_EQ(sjis_to_utf8("\x83\x41"), "\xE3\x82\xA2");  // U+30A2 KATAKANA LETTER A
-    EXPECT_EQ(sjis_to_utf8("A\xB1" "B"), "A\xEF\xBD\xB1" "B");  // half-width katakana A
+    EXPECT_EQ(sjis_to_utf8("A\xB1"
+                           "B"),
+              "A\xEF\xBD\xB1"
+              "B");  // half-width katakana A
     // Invalid bytes and a lead byte cut off at the end become U+FFFD.
-    EXPECT_EQ(sjis_to_utf8("A\xFF" "B"), "A\xEF\xBF\xBD" "B");
+    EXPECT_EQ(sjis_to_utf8("A\xFF"
+                           "B"),
+              "A\xEF\xBF\xBD"
+              "B");
     EXPECT_EQ(sjis_to_utf8("A\x82"), "A\xEF\xBF\xBD");
 }
 
 TEST(ShiftJis, ReportShowsUtf8AndEscapesTheRest) {
     // A kanji, half-width katakana, a lead byte before ASCII, one cut off at
     // the end, bytes that begin nothing, a control byte and a backslash.
-    EXPECT_EQ(sjis_to_report("\x8A\xBF\xB1 \x82" "A\x80\xA0\xFF\x01\t\\\x82"),
+    EXPECT_EQ(sjis_to_report("\x8A\xBF\xB1 \x82"
+                             "A\x80\xA0\xFF\x01\t\\\x82"),
               "\xE6\xBC\xA2\xEF\xBD\xB1 \\x82A\\x80\\xA0\\xFF\\x01\t\\\\\\x82");
 }
 
 TEST(ShiftJis, ReachesTheSvgEscaped) {
-    std::string svg = svg_for("", "cn0 5.00 5.00 1.00 1\r\n"
-                                  "ch 0.0000000000 -2.5000000000 20.0000000000 0.0000000000 "
-                                  "\"\x82\x9F\x83\x41<&>\"'\x01\r\n");
-    EXPECT_EQ(content(svg, "text data-line=\"2\""),
-              "\xE3\x81\x81\xE3\x82\xA2&lt;&amp;&gt;&quot;&apos;\xEF\xBF\xBD");
+    std::string svg = svg_for("",
+                              "cn0 5.00 5.00 1.00 1\r\n"
+                              "ch 0.0000000000 -2.5000000000 20.0000000000 0.0000000000 "
+                              "\"\x82\x9F\x83\x41<&>\"'\x01\r\n");
+    EXPECT_EQ(content(svg, "text data-line=\"2\""), "\xE3\x81\x81\xE3\x82\xA2&lt;&amp;&gt;&quot;&apos;\xEF\xBF\xBD");
     // A two-byte character takes W + D = 6, a single-byte one 3.
     EXPECT_NE(svg.find("<tspan x=\"0\">\xE3\x81\x81</tspan><tspan x=\"6\">\xE3\x82\xA2</tspan>"
                        "<tspan x=\"12\">&lt;</tspan><tspan x=\"15\">&amp;</tspan>"),
