@@ -25,25 +25,9 @@
 #include <cstring>
 #include <string>
 
-namespace {
+#include "rng.h"
 
-// splitmix64, as in bench/gen.cpp.
-struct Rng {
-    std::uint64_t s;
-    std::uint64_t next() {
-        std::uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    unsigned below(unsigned n) { return static_cast<unsigned>(next() % n); }
-    long range(long lo, long hi) { return lo + static_cast<long>(next() % static_cast<std::uint64_t>(hi - lo + 1)); }
-    bool chance(unsigned percent) { return below(100) < percent; }
-    template <class T, unsigned N>
-    const T& pick(const T (&a)[N]) {
-        return a[below(N)];
-    }
-};
+namespace {
 
 // Shift-JIS words: "壁" (wall), "寸法" (dimension), "通り芯" (grid line),
 // "テキスト" (text), "表" and "ソ" (0x5C as their second byte), "ｱｲｳ"
