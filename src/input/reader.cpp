@@ -1,7 +1,6 @@
 // Records as the host writes them. A record is one read of at most
-// RECORD_READ_SIZE - 1 bytes
-// (a longer line arrives as several records); its first characters select its
-// kind, compared byte for byte:
+// RECORD_READ_SIZE - 1 bytes (a longer line arrives as several records); its
+// first characters select its kind, compared byte for byte:
 //
 //   " "   line            x1 y1 x2 y2              "#"   comment (echoed)
 //   "bz"  paper units     (echoed)                 "z"   attribute number
