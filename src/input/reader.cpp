@@ -95,12 +95,12 @@ static void dispatch(const TfRecord* r, unsigned jd_x) {
     case ' ': {
         const char* p = rec + 1;
         if (scan_lf(&p, &ILINEx1) && scan_lf(&p, &ILINEy1) && scan_lf(&p, &ILINEx2)) scan_lf(&p, &ILINEy2);
-    }
         if (ILINEx1 != ILINEx2 || ILINEy1 != ILINEy2) {
             iLine_cnt++;
             stepcnt = 3;
         }
         break;
+    }
     case '#':
         tf_echo_record(fpw, r);
         PLreset();
