@@ -27,6 +27,7 @@
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 self=$top/tests/cross_diff.sh
+. "$top/tests/win/wine_setup.sh"
 
 # One batch of cases for one build: CROSS_RUN_* say which, the cases follow.
 if [ "${1:-}" = --batch ]; then
@@ -85,11 +86,8 @@ WINEPREFIX_x86_64=${WINEPREFIX_x86_64:-$dir/wine-x86_64}
 
 # The Japanese locale, compiled into a folder of our own.
 locpath=${JA_LOCPATH:-$dir/locale}
-if [ ! -d "$locpath/ja_JP.UTF-8" ]; then
-  mkdir -p "$locpath" && localedef -i ja_JP -f UTF-8 "$locpath/ja_JP.UTF-8" >/dev/null 2>&1 || rm -rf "$locpath/ja_JP.UTF-8"
-fi
 japanese=
-LOCPATH=$locpath LC_ALL=ja_JP.UTF-8 locale charmap 2>/dev/null | grep -q UTF-8 && japanese=ja_JP.UTF-8
+ja_locale "$locpath" && japanese=ja_JP.UTF-8
 
 work=$dir/work
 rm -rf "$work" && mkdir -p "$work" || exit 1
@@ -125,17 +123,7 @@ for arch in $arches; do
   exe=${!exe_var} wine=${!wine_var}
   export WINEPREFIX=${!prefix_var}
   [ -x "$wine" ] || { echo "FAIL: no Wine loader $wine for $arch (apt-get install -y wine64 wine32:i386)"; fail=1; continue; }
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    if [ "$arch" = i686 ]; then
-      WINEARCH=win32 "$wine" wineboot --init </dev/null >/dev/null 2>&1
-    else
-      "$wine" wineboot --init </dev/null >/dev/null 2>&1
-    fi
-  fi
-  # One Wine server for all of this prefix's runs, kept 30 s past its last
-  # client; started with nothing of ours open, so no pipe waits for it.
-  "$wineserver" -p30 </dev/null >/dev/null 2>&1
+  wine_prefix "$arch" "$wine" "$WINEPREFIX" "$wineserver"
   if [ -n "$japanese" ]; then
     env=(LOCPATH="$locpath" LC_ALL=$japanese) iconv=CP932
   else

@@ -28,6 +28,7 @@
 # what to install); on CI (CI=true) both must run.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/tests/win/wine_setup.sh"
 export WINEDEBUG=-all
 fail=0
 for arch in i686 x86_64; do
@@ -83,10 +84,7 @@ end_servers() {
 trap end_servers EXIT
 for arch in $WINE_ARCHES; do
   loader=WINE_$arch p=WINEPREFIX_$arch
-  if [ $arch = i686 ]; then winearch=win32; else winearch=win64; fi
-  WINEPREFIX=${!p} "$wineserver" -p30 </dev/null >/dev/null 2>&1
-  WINEARCH=$winearch WINEPREFIX=${!p} "${!loader}" wineboot --init </dev/null >/dev/null 2>&1 ||
-    { echo "FAIL: $arch Wine prefix ${!p} cannot be made"; fail=1; }
+  wine_prefix $arch "${!loader}" "${!p}" "$wineserver" || { echo "FAIL: $arch Wine prefix ${!p} cannot be made"; fail=1; }
 done
 
 # The cases are run through drafthost, a native program: the native build's,
@@ -105,11 +103,7 @@ fi
 # the system's locales).
 japanese=ja_JP.UTF-8
 locales=$top/build-win-locale
-if [ ! -f "$locales/$japanese/LC_CTYPE" ]; then
-  mkdir -p "$locales"
-  localedef --no-archive -i ja_JP -f UTF-8 "$locales/$japanese" >/dev/null 2>&1
-fi
-if [ ! -f "$locales/$japanese/LC_CTYPE" ]; then
+if ! ja_locale "$locales"; then
   echo "no $japanese locale made in $locales (apt-get install -y locales): cases with Shift-JIS arguments left out"
   japanese=
   [ "${CI:-}" = true ] && fail=1

@@ -1,0 +1,25 @@
+# Sourced by the Windows suite and the cross-build comparison: what both need
+# before Wine runs anything, kept inside the build tree.
+
+# ja_locale DIR: ja_JP.UTF-8 compiled from Debian's locales package into DIR,
+# for LOCPATH, when it is not there yet. Fails when it cannot be made.
+ja_locale() {
+  if [ ! -f "$1/ja_JP.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$1" && localedef --no-archive -i ja_JP -f UTF-8 "$1/ja_JP.UTF-8" >/dev/null 2>&1
+  fi
+  [ -f "$1/ja_JP.UTF-8/LC_CTYPE" ]
+}
+
+# wine_prefix ARCH LOADER PREFIX WINESERVER: the prefix made when missing
+# (32-bit for i686; made before any server is started for it, which would
+# make it a 64-bit one), then one Wine server for it, kept 30 s past its last
+# client and started with nothing of ours open, so no pipe waits for it.
+wine_prefix() {
+  local winearch=win64
+  [ "$1" = i686 ] && winearch=win32
+  if [ ! -f "$3/system.reg" ]; then
+    WINEARCH=$winearch WINEPREFIX=$3 "$2" wineboot --init </dev/null >/dev/null 2>&1 || return 1
+  fi
+  WINEPREFIX=$3 "$4" -p30 </dev/null >/dev/null 2>&1
+  return 0
+}
