@@ -123,6 +123,7 @@ for arch in $arches; do
   exe=${!exe_var} wine=${!wine_var}
   export WINEPREFIX=${!prefix_var}
   [ -x "$wine" ] || { echo "FAIL: no Wine loader $wine for $arch (apt-get install -y wine64 wine32:i386)"; fail=1; continue; }
+  wine_starts "$wine" || { echo "FAIL: $wine cannot start on this kernel (see tests/win/wine_setup.sh)"; fail=1; continue; }
   wine_prefix "$arch" "$wine" "$WINEPREFIX" "$wineserver"
   if [ -n "$japanese" ]; then
     env=(LOCPATH="$locpath" LC_ALL=$japanese) iconv=CP932

@@ -59,8 +59,12 @@ wineserver=/usr/lib/wine/wineserver64
 WINE_ARCHES=
 for arch in i686 x86_64; do
   loader=WINE_$arch
-  if [ -x "${!loader}" ]; then
+  if [ -x "${!loader}" ] && wine_starts "${!loader}"; then
     WINE_ARCHES="$WINE_ARCHES $arch"
+  elif [ -x "${!loader}" ] && [ $arch = i686 ]; then
+    # Not a failure on CI either: no install step can change the kernel.
+    echo "the 32-bit Wine (${!loader}) cannot start: this kernel runs no 32-bit programs (it does when booted"
+    echo "  with ia32_emulation=on); the shipped 32-bit .exe is built and checked but not run"
   elif [ $arch = i686 ]; then
     echo "no 32-bit Wine (${!loader}): the shipped 32-bit .exe is not run; to run it:"
     echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y wine32:i386"
@@ -280,7 +284,7 @@ check "cross-build comparison" env EXE_i686="$top/build-win-i686/linetext.exe" \
 
 left_out=
 for arch in i686 x86_64; do
-  [[ " $WINE_ARCHES " = *" $arch "* ]] || left_out="$left_out, the $arch .exe not run (no Wine for it, see above)"
+  [[ " $WINE_ARCHES " = *" $arch "* ]] || left_out="$left_out, the $arch .exe not run (no Wine that starts here, see above)"
 done
 echo "windows: $passed passed, $failed failed, $skipped skipped$left_out"
 [ $fail = 0 ] && [ $failed = 0 ]
