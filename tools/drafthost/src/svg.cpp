@@ -55,7 +55,8 @@ bool finite(std::initializer_list<double> vs) {
 
 // Plain decimal, at most six decimals, no trailing zeros, no "-0".
 std::string num(double v) {
-    char buf[64];
+    // Room for the largest double: a minus, 309 digits, a point and six.
+    char buf[320];
     std::snprintf(buf, sizeof buf, "%.6f", v);
     std::string s = buf;
     if (s.find('.') != std::string::npos) {
