@@ -58,118 +58,162 @@ std::string describe(const ExitStatus& s) {
     }
 }
 
-EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& prepared, const DirState& after) {
-    EndingCheck c;
-    const std::string T = kExchangeFile, W = kWorkingCopy;
-    const std::optional<std::string>& name = prepared.name;
-    const NameKind kind = name ? name_kind(*name) : NameKind::Other;
-    const DirState& before = prepared.before;
-    // Where the host put its drawing, for the messages.
-    const std::string under = name ? "the host put its drawing under " + *name : "the host gave no exchange file";
+namespace {
 
-    auto entry = [](const DirState& d, const std::string& n) -> const DirEntry* {
-        auto it = d.find(n);
-        return it == d.end() ? nullptr : &it->second;
-    };
-    const DirEntry* drawing = name ? &before.at(*name) : nullptr;
-    auto has = [&](const std::string& n) {
+const DirEntry* entry(const DirState& d, const std::string& n) {
+    auto it = d.find(n);
+    return it == d.end() ? nullptr : &it->second;
+}
+
+// The directory before and after one run, and what is found in it.
+struct Look {
+    Look(const Prepared& prepared, const DirState& after_run)
+        : name(prepared.name),
+          kind(name ? name_kind(*name) : NameKind::Other),
+          before(prepared.before),
+          after(after_run),
+          drawing(name ? &before.at(*name) : nullptr),
+          under(name ? "the host put its drawing under " + *name : "the host gave no exchange file") {}
+
+    const std::optional<std::string>& name;
+    const NameKind kind;
+    const DirState& before;
+    const DirState& after;
+    const DirEntry* const drawing;
+    const std::string under;  // where the host put its drawing, for the messages
+    EndingCheck c;
+
+    void problem(std::string s) { c.problems.push_back(std::move(s)); }
+    // A regular file under n after the run.
+    bool has(const std::string& n) const {
         const DirEntry* e = entry(after, n);
         return e && e->regular;
-    };
+    }
     // As the host left it before the run, absence included.
-    auto as_before = [&](const std::string& n) {
+    bool as_before(const std::string& n) const {
         const DirEntry* a = entry(after, n);
         const DirEntry* b = entry(before, n);
         return a ? b && *a == *b : !b;
-    };
-    auto problem = [&](std::string s) { c.problems.push_back(std::move(s)); };
+    }
     // The entry must be there and be exactly the host's input.
-    auto input_kept = [&](const std::string& file, const std::string& why) {
+    void input_kept(const std::string& file, const std::string& why) {
         const DirEntry* e = entry(after, file);
         if (!e) problem(why + ": " + file + " should hold the host's input unchanged, but is missing");
         else if (!drawing || *e != *drawing)
             problem(why + ": " + file + " should hold the host's input unchanged, but differs from it");
-    };
-
-    std::set<std::string> accounted{T, W};
-    if (name) accounted.insert(*name);
-
-    if (status.completed()) {
-        const std::string why = "completed at debug level " + std::to_string(level);
-        if (level == 0) {
-            if (!has(T)) {
-                problem(why + ": " + T + " should hold the result, but is missing");
-            } else {
-                c.returned = T;
-                c.returned_is_result = true;
-            }
-            if (entry(after, W)) problem(why + ": " + W + " should have been deleted, but is still there");
+    }
+    // The file that holds the result, as the host will read it.
+    void result_in(const std::string& file, const std::string& why) {
+        if (!has(file)) {
+            problem(why + ": " + file + " should hold the result, but is missing");
         } else {
-            input_kept(T, why);
-            if (!has(W)) {
-                problem(why + ": " + W + " should hold the result, but is missing");
-            } else {
-                c.returned = W;
-                c.returned_is_result = true;
-            }
+            c.returned = file;
+            c.returned_is_result = true;
         }
-        if (kind == NameKind::Other)
-            problem(why + " although " + under + (name ? ", a name the program does not look for" : ""));
-        else if (kind == NameKind::CaseVariant && entry(after, *name))
-            problem(why + ": the drawing is still under " + *name + ", not renamed to " + T);
-    } else if (status.early()) {
-        const std::string why = "status " + std::to_string(status.code == 255 ? -1 : 1);
-        if (kind == NameKind::Exact) {
-            input_kept(T, why);
-        } else if (kind == NameKind::CaseVariant) {
-            if (entry(after, *name)) {  // not renamed
-                input_kept(*name, why + " before the renaming");
-                if (!as_before(T))
-                    problem(why + ": " + T + (entry(before, T) ? " changed" : " appeared") +
-                            " although the drawing is still under " + *name);
-                if (status.code == 1)
-                    problem(why + ": the drawing is still under " + *name + ", not renamed to " + T +
-                            " (status 1 comes only after the renaming; a missing exchange file ends with -1)");
-            } else {
-                input_kept(T, why);
-            }
-        } else {
-            if (!as_before(T)) problem(why + ": " + T + " appeared although " + under);
+    }
+};
+
+void check_completed(Look& k, int level) {
+    const std::string T = kExchangeFile, W = kWorkingCopy;
+    const std::string why = "completed at debug level " + std::to_string(level);
+    if (level == 0) {
+        k.result_in(T, why);
+        if (entry(k.after, W)) k.problem(why + ": " + W + " should have been deleted, but is still there");
+    } else {
+        k.input_kept(T, why);
+        k.result_in(W, why);
+    }
+    if (k.kind == NameKind::Other)
+        k.problem(why + " although " + k.under + (k.name ? ", a name the program does not look for" : ""));
+    else if (k.kind == NameKind::CaseVariant && entry(k.after, *k.name))
+        k.problem(why + ": the drawing is still under " + *k.name + ", not renamed to " + T);
+}
+
+// An early ending leaves the drawing as it was: under the exchange file's
+// name, or, before any renaming, under the host's own name.
+void check_drawing_untouched(Look& k, const ExitStatus& status, const std::string& why) {
+    const std::string T = kExchangeFile;
+    if (k.kind == NameKind::Exact) {
+        k.input_kept(T, why);
+    } else if (k.kind == NameKind::CaseVariant) {
+        if (entry(k.after, *k.name)) {  // not renamed
+            k.input_kept(*k.name, why + " before the renaming");
+            if (!k.as_before(T))
+                k.problem(why + ": " + T + (entry(k.before, T) ? " changed" : " appeared") +
+                          " although the drawing is still under " + *k.name);
             if (status.code == 1)
-                problem(why + ": there was no exchange file for the program to find, which ends with -1");
-            if (name) input_kept(*name, why);
-        }
-        if (const DirEntry* w = entry(after, W)) {
-            if (entry(before, W) && as_before(W)) {
-                c.notes.push_back(W + " left as the host had it" + (w->regular ? "" : " (" + w->other + ")"));
-            } else if (!w->regular) {
-                // reported below
-            } else if (drawing && *w == *drawing) {
-                c.notes.push_back(W + " left behind holding a copy of the input");
-            } else if (w->bytes.empty()) {
-                c.notes.push_back(W + " left behind empty");
-            } else {
-                c.notes.push_back(W + " left behind; its lines are checked as records");
-                c.returned = W;
-            }
+                k.problem(why + ": the drawing is still under " + *k.name + ", not renamed to " + T +
+                          " (status 1 comes only after the renaming; a missing exchange file ends with -1)");
+        } else {
+            k.input_kept(T, why);
         }
     } else {
-        problem("exit status " + describe(status) + ": the host knows only 0, 1 and -1");
-        for (const std::string& n : {T, W}) c.notes.push_back(n + (entry(after, n) ? " is there" : " is not there"));
+        if (!k.as_before(T)) k.problem(why + ": " + T + " appeared although " + k.under);
+        if (status.code == 1)
+            k.problem(why + ": there was no exchange file for the program to find, which ends with -1");
+        if (k.name) k.input_kept(*k.name, why);
     }
+}
 
-    for (const auto& [n, e] : after) {
-        const DirEntry* b = entry(before, n);
+// What an early ending left as the working copy; only records are checked.
+void note_working_copy(Look& k) {
+    const std::string W = kWorkingCopy;
+    const DirEntry* w = entry(k.after, W);
+    if (!w) return;
+    if (entry(k.before, W) && k.as_before(W)) {
+        k.c.notes.push_back(W + " left as the host had it" + (w->regular ? "" : " (" + w->other + ")"));
+    } else if (!w->regular) {
+        // reported with the other entries
+    } else if (k.drawing && *w == *k.drawing) {
+        k.c.notes.push_back(W + " left behind holding a copy of the input");
+    } else if (w->bytes.empty()) {
+        k.c.notes.push_back(W + " left behind empty");
+    } else {
+        k.c.notes.push_back(W + " left behind; its lines are checked as records");
+        k.c.returned = W;
+    }
+}
+
+void check_early(Look& k, const ExitStatus& status) {
+    const std::string why = "status " + std::to_string(status.code == 255 ? -1 : 1);
+    check_drawing_untouched(k, status, why);
+    note_working_copy(k);
+}
+
+void check_unknown_status(Look& k, const ExitStatus& status) {
+    k.problem("exit status " + describe(status) + ": the host knows only 0, 1 and -1");
+    for (const std::string& n : {std::string(kExchangeFile), std::string(kWorkingCopy)})
+        k.c.notes.push_back(n + (entry(k.after, n) ? " is there" : " is not there"));
+}
+
+// Everything besides the hand-off's own names must be as the host left it,
+// and nothing under those names may be other than a regular file unless the
+// host put it there.
+void check_other_entries(Look& k) {
+    std::set<std::string> accounted{kExchangeFile, kWorkingCopy};
+    if (k.name) accounted.insert(*k.name);
+    for (const auto& [n, e] : k.after) {
+        const DirEntry* b = entry(k.before, n);
         if (!accounted.count(n)) {
-            if (!b) problem("left behind: " + n + (e.regular ? "" : " (not a regular file)"));
-            else if (*b != e) problem("changed: " + n + ", which the host had put there");
+            if (!b) k.problem("left behind: " + n + (e.regular ? "" : " (not a regular file)"));
+            else if (*b != e) k.problem("changed: " + n + ", which the host had put there");
         } else if (!e.regular && !(b && *b == e)) {
-            problem(n + " is not a regular file" + (e.other.empty() ? "" : " (" + e.other + ")"));
+            k.problem(n + " is not a regular file" + (e.other.empty() ? "" : " (" + e.other + ")"));
         }
     }
-    for (const auto& [n, e] : before)
-        if (!accounted.count(n) && !entry(after, n)) problem("removed: " + n + ", which the host had put there");
-    return c;
+    for (const auto& [n, e] : k.before)
+        if (!accounted.count(n) && !entry(k.after, n)) k.problem("removed: " + n + ", which the host had put there");
+}
+
+}  // namespace
+
+EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& prepared, const DirState& after) {
+    Look k(prepared, after);
+    if (status.completed()) check_completed(k, level);
+    else if (status.early()) check_early(k, status);
+    else check_unknown_status(k, status);
+    check_other_entries(k);
+    return k.c;
 }
 
 EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name, const std::string& drawing,

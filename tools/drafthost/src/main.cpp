@@ -72,31 +72,42 @@ int open_output(const std::string& path, const std::string& other_path, int othe
     return fd;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// What the command line asks for.
+struct Args {
     SessionOptions options;
-    std::string svg_path, stdout_path, stderr_path;
     bool have_drawing = false;
-    int i = 1;
-    for (; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--") break;
-        if (a == "--help" || a == "-h") {
+    std::string svg_path, stdout_path, stderr_path;
+};
+
+// Returned by the steps that read the command line when the run goes on;
+// any other value is the exit status to end with.
+const int kGoOn = -1;
+
+// Where the value of an option that takes one goes; null for any other flag.
+std::string* value_of(Args& a, const std::string& flag) {
+    if (flag == "--name") return &a.options.name.emplace();
+    if (flag == "--svg") return &a.svg_path;
+    if (flag == "--keep") return &a.options.keep_dir.emplace();
+    if (flag == "--dir") return &a.options.prepared_dir.emplace();
+    if (flag == "--stdout") return &a.stdout_path;
+    if (flag == "--stderr") return &a.stderr_path;
+    return nullptr;
+}
+
+// The options and DRAWING before "--"; leaves i at the "--" (argc when there
+// is none).
+int read_options(int argc, char** argv, Args& a, int& i) {
+    for (i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--") break;
+        if (arg == "--help" || arg == "-h") {
             std::cout << kUsage << kHelp;
             return 0;
         }
-        std::string* target = nullptr;
-        std::string flag = a.substr(0, a.find('='));
-        if (flag == "--name") target = &options.name.emplace();
-        else if (flag == "--svg") target = &svg_path;
-        else if (flag == "--keep") target = &options.keep_dir.emplace();
-        else if (flag == "--dir") target = &options.prepared_dir.emplace();
-        else if (flag == "--stdout") target = &stdout_path;
-        else if (flag == "--stderr") target = &stderr_path;
-        if (target) {
-            if (a.size() > flag.size()) {
-                *target = a.substr(flag.size() + 1);
+        std::string flag = arg.substr(0, arg.find('='));
+        if (std::string* target = value_of(a, flag)) {
+            if (arg.size() > flag.size()) {
+                *target = arg.substr(flag.size() + 1);
             } else if (i + 1 < argc) {
                 *target = argv[++i];
             } else {
@@ -105,82 +116,88 @@ int main(int argc, char** argv) {
             if (target->empty()) return usage_error(flag + " needs a value");
             continue;
         }
-        if (a.size() > 1 && a[0] == '-') return usage_error("unknown option " + a);
-        if (have_drawing) return usage_error("more than one DRAWING (is the -- missing?)");
-        options.drawing_path = a;
-        have_drawing = true;
+        if (arg.size() > 1 && arg[0] == '-') return usage_error("unknown option " + arg);
+        if (a.have_drawing) return usage_error("more than one DRAWING (is the -- missing?)");
+        a.options.drawing_path = arg;
+        a.have_drawing = true;
     }
-    if (options.prepared_dir) {
-        if (have_drawing) return usage_error("--dir takes no DRAWING: the drawing is in DIR");
-        if (options.keep_dir) return usage_error("--dir and --keep exclude each other");
-    } else if (!have_drawing) {
+    return kGoOn;
+}
+
+int parse_args(int argc, char** argv, Args& a) {
+    int i = 0;
+    const int read = read_options(argc, argv, a, i);
+    if (read != kGoOn) return read;
+    const SessionOptions& o = a.options;
+    if (o.prepared_dir) {
+        if (a.have_drawing) return usage_error("--dir takes no DRAWING: the drawing is in DIR");
+        if (o.keep_dir) return usage_error("--dir and --keep exclude each other");
+    } else if (!a.have_drawing) {
         return usage_error("no DRAWING given");
     }
     if (i >= argc) return usage_error("no -- before PROGRAM");
     if (i + 1 >= argc) return usage_error("no PROGRAM after --");
-    if (options.name) {
-        if (!plain_file_name(*options.name)) return usage_error("NAME must be a plain file name");
-        if (clashes_with_handoff(*options.name))
-            return usage_error("NAME " + *options.name + " is one of the hand-off's own file names");
+    if (o.name) {
+        if (!plain_file_name(*o.name)) return usage_error("NAME must be a plain file name");
+        if (clashes_with_handoff(*o.name))
+            return usage_error("NAME " + *o.name + " is one of the hand-off's own file names");
     }
-    options.command.assign(argv + i + 1, argv + argc);
-    if (!stdout_path.empty() && (options.stdout_fd = open_output(stdout_path, "", -1)) < 0) return 2;
-    if (!stderr_path.empty() && (options.stderr_fd = open_output(stderr_path, stdout_path, options.stdout_fd)) < 0)
-        return 2;
+    a.options.command.assign(argv + i + 1, argv + argc);
+    return kGoOn;
+}
 
-    Session s;
-    try {
-        s = run_session(options);
-    } catch (const SetupError& e) {
-        std::cerr << "drafthost: " << e.what() << "\n";
-        return 2;
-    }
+// The program's output files; false when one cannot be written.
+bool open_outputs(Args& a) {
+    SessionOptions& o = a.options;
+    if (!a.stdout_path.empty() && (o.stdout_fd = open_output(a.stdout_path, "", -1)) < 0) return false;
+    if (!a.stderr_path.empty() && (o.stderr_fd = open_output(a.stderr_path, a.stdout_path, o.stdout_fd)) < 0)
+        return false;
+    return true;
+}
 
-    EndingCheck ending = check_ending(s.status, s.level, s.prepared, s.after);
-    std::vector<std::string> problems = ending.problems;
-
+// The report's head: how the program ended, its debug level and where it ran.
+void report_run(const Session& s, const SessionOptions& o) {
     std::cout << "exit status: " << describe(s.status) << "\n";
     std::cout << "debug level: " << s.level << "\n";
-    if (options.prepared_dir) {
+    if (o.prepared_dir) {
         std::cout << "working directory (prepared): " << s.dir << "\n";
         std::cout << "drawing: " << (s.prepared.name ? *s.prepared.name : "none, no exchange file") << "\n";
     } else if (s.kept) {
         std::cout << "working directory kept: " << s.dir << "\n";
     }
-    RecordCheck records;
-    if (ending.returned) records = check_records(s.after.at(*ending.returned).bytes);
-    for (const std::string& n : ending.notes) std::cout << "note: " << n << "\n";
-    for (const std::string& n : records.notes) std::cout << "note: " << n << "\n";
+}
 
-    if (ending.returned) {
-        std::cout << "--- " << *ending.returned
-                  << (ending.returned_is_result ? " (the result the host reads)" : " (left behind)") << ", "
-                  << records.lines.size() << (records.lines.size() == 1 ? " line\n" : " lines\n");
-        for (const Line& l : records.lines) std::cout << sjis_to_report(l.text) << "\n";
-        std::cout << "--- end of " << *ending.returned
-                  << (!records.lines.empty() && records.lines.back().end == LineEnd::None
-                          ? " (last line without line end)"
-                          : "")
-                  << "\n";
-        std::cout << "summary: " << summary(records) << "\n";
-        problems.insert(problems.end(), records.problems.begin(), records.problems.end());
-    } else {
-        std::cout << "summary: no records returned\n";
+void report_notes(const std::vector<std::string>& notes) {
+    for (const std::string& n : notes) std::cout << "note: " << n << "\n";
+}
+
+// The returned file's lines between "---" lines, and the summary.
+void report_records(const std::string& file, bool is_result, const RecordCheck& records) {
+    std::cout << "--- " << file << (is_result ? " (the result the host reads)" : " (left behind)") << ", "
+              << records.lines.size() << (records.lines.size() == 1 ? " line\n" : " lines\n");
+    for (const Line& l : records.lines) std::cout << sjis_to_report(l.text) << "\n";
+    std::cout << "--- end of " << file
+              << (!records.lines.empty() && records.lines.back().end == LineEnd::None ? " (last line without line end)"
+                                                                                      : "")
+              << "\n";
+    std::cout << "summary: " << summary(records) << "\n";
+}
+
+// False when the picture could not be written.
+bool write_picture(const std::string& path, const std::string& drawing, const RecordCheck& records) {
+    std::ofstream out(path, std::ios::binary);
+    out << make_svg(parse_drawing(drawing), placed_texts(records));
+    out.close();
+    if (!out) {
+        std::cerr << "drafthost: cannot write " << path << "\n";
+        return false;
     }
+    std::cout << "picture: " << path << "\n";
+    return true;
+}
 
-    bool picture_failed = false;
-    if (!svg_path.empty()) {
-        std::ofstream out(svg_path, std::ios::binary);
-        out << make_svg(parse_drawing(s.drawing), placed_texts(records));
-        out.close();
-        if (out) {
-            std::cout << "picture: " << svg_path << "\n";
-        } else {
-            std::cerr << "drafthost: cannot write " << svg_path << "\n";
-            picture_failed = true;
-        }
-    }
-
+// The problems and the verdict; returns drafthost's exit status.
+int report_verdict(const std::vector<std::string>& problems, bool picture_failed) {
     for (const std::string& p : problems) std::cout << "problem: " << p << "\n";
     if (problems.empty()) std::cout << "verdict: contract kept\n";
     else
@@ -189,4 +206,37 @@ int main(int argc, char** argv) {
     std::cout.flush();
     if (picture_failed) return 2;
     return problems.empty() ? 0 : 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Args a;
+    const int parsed = parse_args(argc, argv, a);
+    if (parsed != kGoOn) return parsed;
+    if (!open_outputs(a)) return 2;
+
+    Session s;
+    try {
+        s = run_session(a.options);
+    } catch (const SetupError& e) {
+        std::cerr << "drafthost: " << e.what() << "\n";
+        return 2;
+    }
+
+    EndingCheck ending = check_ending(s.status, s.level, s.prepared, s.after);
+    std::vector<std::string> problems = ending.problems;
+    report_run(s, a.options);
+    RecordCheck records;
+    if (ending.returned) records = check_records(s.after.at(*ending.returned).bytes);
+    report_notes(ending.notes);
+    report_notes(records.notes);
+    if (ending.returned) {
+        report_records(*ending.returned, ending.returned_is_result, records);
+        problems.insert(problems.end(), records.problems.begin(), records.problems.end());
+    } else {
+        std::cout << "summary: no records returned\n";
+    }
+    const bool picture_failed = !a.svg_path.empty() && !write_picture(a.svg_path, s.drawing, records);
+    return report_verdict(problems, picture_failed);
 }

@@ -55,7 +55,8 @@ bool finite(std::initializer_list<double> vs) {
 
 // Plain decimal, at most six decimals, no trailing zeros, no "-0".
 std::string num(double v) {
-    char buf[64];
+    // Room for the largest double: a minus, 309 digits, a point and six.
+    char buf[320];
     std::snprintf(buf, sizeof buf, "%.6f", v);
     std::string s = buf;
     if (s.find('.') != std::string::npos) {
@@ -65,6 +66,17 @@ std::string num(double v) {
     if (s == "-0") s = "0";
     return s;
 }
+
+// The angle swept counter-clockwise from start to end, in [0, 360).
+double ccw_sweep(double start, double end) {
+    double sweep = std::fmod(end - start, 360.0);
+    if (sweep < 0) sweep += 360.0;
+    return sweep;
+}
+
+// How far one Shift-JIS character moves the pen: a two-byte character twice
+// as far as a single-byte one.
+double char_advance(std::string_view c, double pitch) { return c.size() == 2 ? 2 * pitch : pitch; }
 
 struct Extent {
     double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
@@ -93,9 +105,7 @@ Drawing parse_drawing(std::string_view bytes) {
             c.c = {v[0], v[1]};
             c.r = std::fabs(v[2]);
             if (v.size() >= 5 && finite({v[3], v[4]})) {
-                double sweep = std::fmod(v[4] - v[3], 360.0);
-                if (sweep < 0) sweep += 360.0;
-                c.full = sweep == 0.0;
+                c.full = ccw_sweep(v[3], v[4]) == 0.0;
                 c.start = v[3];
                 c.end = v[4];
             }
@@ -119,7 +129,7 @@ Drawing parse_drawing(std::string_view bytes) {
 double text_advance(std::string_view sjis, double width, double spacing) {
     const double pitch = (width + spacing) * 0.5;
     double advance = 0;
-    for (std::string_view c : sjis_chars(sjis)) advance += c.size() == 2 ? 2 * pitch : pitch;
+    for (std::string_view c : sjis_chars(sjis)) advance += char_advance(c, pitch);
     return advance;
 }
 
@@ -154,7 +164,25 @@ std::vector<PlacedText> placed_texts(const RecordCheck& check) {
     return out;
 }
 
-std::string make_svg(const Drawing& d, const std::vector<PlacedText>& texts) {
+namespace {
+
+// The extent a text takes: from its start along the record's direction to its
+// end, or as far as the text's advance reaches when that is further, and one
+// height to the left of that baseline.
+void add_text(Extent& e, const PlacedText& t) {
+    if (!finite({t.start.x, t.start.y, t.dx, t.dy, t.height})) return;
+    double len = std::hypot(t.dx, t.dy);
+    double nx = len > 0 ? -t.dy / len * t.height : 0, ny = len > 0 ? t.dx / len * t.height : 0;
+    double reach = 1.0;
+    if (len > 0 && t.width > 0 && t.spacing >= 0)
+        reach = std::max(reach, text_advance(t.sjis, t.width, t.spacing) / len);
+    for (double f : {0.0, reach}) {
+        e.add(t.start.x + f * t.dx, t.start.y + f * t.dy);
+        e.add(t.start.x + f * t.dx + nx, t.start.y + f * t.dy + ny);
+    }
+}
+
+Extent extent_of(const Drawing& d, const std::vector<PlacedText>& texts) {
     Extent e;
     for (const auto& s : d.lines) {
         e.add(s.a.x, s.a.y);
@@ -166,20 +194,21 @@ std::string make_svg(const Drawing& d, const std::vector<PlacedText>& texts) {
     }
     for (const auto& p : d.points) e.add(p.x, p.y);
     for (const auto& [slot, p] : d.indicated) e.add(p.x, p.y);
-    for (const auto& t : texts) {
-        if (!finite({t.start.x, t.start.y, t.dx, t.dy, t.height})) continue;
-        double len = std::hypot(t.dx, t.dy);
-        double nx = len > 0 ? -t.dy / len * t.height : 0, ny = len > 0 ? t.dx / len * t.height : 0;
-        // Along the record's direction to its end, or as far as the text's
-        // advance reaches when that is further.
-        double reach = 1.0;
-        if (len > 0 && t.width > 0 && t.spacing >= 0)
-            reach = std::max(reach, text_advance(t.sjis, t.width, t.spacing) / len);
-        for (double f : {0.0, reach}) {
-            e.add(t.start.x + f * t.dx, t.start.y + f * t.dy);
-            e.add(t.start.x + f * t.dx + nx, t.start.y + f * t.dy + ny);
-        }
-    }
+    for (const auto& t : texts) add_text(e, t);
+    return e;
+}
+
+// The picture's frame, in its own coordinates (y down), and the sizes of its
+// strokes and marks, in proportion to it.
+struct View {
+    double x = 0, y = 0, w = 0, h = 0;
+    double stroke = 0, mark = 0, label = 0;
+    double px = 0;  // pixels a unit
+};
+
+// The extent with a 5% margin; an empty one shows -10..10, a single point
+// 5 either side of it.
+View view_of(Extent e) {
     if (e.empty()) {
         e.add(-10, -10);
         e.add(10, 10);
@@ -191,85 +220,116 @@ std::string make_svg(const Drawing& d, const std::vector<PlacedText>& texts) {
         e.add(e.x1 + 5, e.y1 + 5);
     }
     const double margin = span * 0.05;
-    const double vx = e.x0 - margin, vy = -e.y1 - margin;
-    const double vw = e.x1 - e.x0 + 2 * margin, vh = e.y1 - e.y0 + 2 * margin;
-    const double stroke = std::max(vw, vh) / 600;
-    const double mark = std::max(vw, vh) / 100;
-    const double label = std::max(vw, vh) / 40;
-    const double px = 800.0 / std::max(vw, vh);
+    View v;
+    v.x = e.x0 - margin;
+    v.y = -e.y1 - margin;
+    v.w = e.x1 - e.x0 + 2 * margin;
+    v.h = e.y1 - e.y0 + 2 * margin;
+    const double side = std::max(v.w, v.h);
+    v.stroke = side / 600;
+    v.mark = side / 100;
+    v.label = side / 40;
+    v.px = 800.0 / side;
+    return v;
+}
 
-    std::string o;
+void add_head(std::string& o, const View& v) {
     o += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    o += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(std::round(vw * px)) + "\" height=\"" +
-         num(std::round(vh * px)) + "\" viewBox=\"" + num(vx) + " " + num(vy) + " " + num(vw) + " " + num(vh) + "\">\n";
-    o += "<rect x=\"" + num(vx) + "\" y=\"" + num(vy) + "\" width=\"" + num(vw) + "\" height=\"" + num(vh) +
-         "\" fill=\"white\"/>\n";
-
-    o += "<g id=\"drawing\" transform=\"scale(1,-1)\" fill=\"none\" stroke=\"#b8b8b8\" stroke-width=\"" + num(stroke) +
+    o += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(std::round(v.w * v.px)) + "\" height=\"" +
+         num(std::round(v.h * v.px)) + "\" viewBox=\"" + num(v.x) + " " + num(v.y) + " " + num(v.w) + " " + num(v.h) +
          "\">\n";
+    o += "<rect x=\"" + num(v.x) + "\" y=\"" + num(v.y) + "\" width=\"" + num(v.w) + "\" height=\"" + num(v.h) +
+         "\" fill=\"white\"/>\n";
+}
+
+void add_circle(std::string& o, const Drawing::Circle& c) {
+    if (c.full) {
+        o += "<circle cx=\"" + num(c.c.x) + "\" cy=\"" + num(c.c.y) + "\" r=\"" + num(c.r) + "\"/>\n";
+        return;
+    }
+    double a0 = c.start * kPi / 180, a1 = c.end * kPi / 180;
+    // Counter-clockwise with y up: the positive angle direction of the
+    // flipped group, so sweep-flag 1.
+    o += "<path d=\"M " + num(c.c.x + c.r * std::cos(a0)) + " " + num(c.c.y + c.r * std::sin(a0)) + " A " + num(c.r) +
+         " " + num(c.r) + " 0 " + (ccw_sweep(c.start, c.end) > 180 ? "1" : "0") + " 1 " +
+         num(c.c.x + c.r * std::cos(a1)) + " " + num(c.c.y + c.r * std::sin(a1)) + "\"/>\n";
+}
+
+void add_drawing(std::string& o, const Drawing& d, const View& v) {
+    o += "<g id=\"drawing\" transform=\"scale(1,-1)\" fill=\"none\" stroke=\"#b8b8b8\" stroke-width=\"" +
+         num(v.stroke) + "\">\n";
     for (const auto& s : d.lines)
         o += "<line x1=\"" + num(s.a.x) + "\" y1=\"" + num(s.a.y) + "\" x2=\"" + num(s.b.x) + "\" y2=\"" + num(s.b.y) +
              "\"/>\n";
-    for (const auto& c : d.circles) {
-        if (c.full) {
-            o += "<circle cx=\"" + num(c.c.x) + "\" cy=\"" + num(c.c.y) + "\" r=\"" + num(c.r) + "\"/>\n";
-            continue;
-        }
-        double sweep = std::fmod(c.end - c.start, 360.0);
-        if (sweep < 0) sweep += 360.0;
-        double a0 = c.start * kPi / 180, a1 = c.end * kPi / 180;
-        // Counter-clockwise with y up: the positive angle direction of the
-        // flipped group, so sweep-flag 1.
-        o += "<path d=\"M " + num(c.c.x + c.r * std::cos(a0)) + " " + num(c.c.y + c.r * std::sin(a0)) + " A " +
-             num(c.r) + " " + num(c.r) + " 0 " + (sweep > 180 ? "1" : "0") + " 1 " + num(c.c.x + c.r * std::cos(a1)) +
-             " " + num(c.c.y + c.r * std::sin(a1)) + "\"/>\n";
-    }
+    for (const auto& c : d.circles) add_circle(o, c);
     auto dot = [&](const Point& p) {
-        o += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" + num(2 * stroke) +
+        o += "<circle cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) + "\" r=\"" + num(2 * v.stroke) +
              "\" fill=\"#b8b8b8\" stroke=\"none\"/>\n";
     };
     for (const auto& p : d.points) dot(p);
     for (const auto& [slot, p] : d.indicated) dot(p);
     o += "</g>\n";
+}
 
+// Points 1 and 2: a circle each in the drawing's coordinates, and a label
+// each outside the flipped group.
+void add_indicated(std::string& o, const Drawing& d, const View& v) {
     o += "<g id=\"indicated\" transform=\"scale(1,-1)\" fill=\"none\" stroke=\"#d03030\" stroke-width=\"" +
-         num(stroke) + "\">\n";
+         num(v.stroke) + "\">\n";
     for (int slot : {1, 2}) {
         auto it = d.indicated.find(slot);
         if (it == d.indicated.end()) continue;
         o += "<circle data-slot=\"" + std::to_string(slot) + "\" cx=\"" + num(it->second.x) + "\" cy=\"" +
-             num(it->second.y) + "\" r=\"" + num(mark) + "\"/>\n";
+             num(it->second.y) + "\" r=\"" + num(v.mark) + "\"/>\n";
     }
     o += "</g>\n";
-    o += "<g id=\"labels\" fill=\"#d03030\" font-family=\"sans-serif\" font-size=\"" + num(label) + "\">\n";
+    o += "<g id=\"labels\" fill=\"#d03030\" font-family=\"sans-serif\" font-size=\"" + num(v.label) + "\">\n";
     for (int slot : {1, 2}) {
         auto it = d.indicated.find(slot);
         if (it == d.indicated.end()) continue;
-        o += "<text x=\"" + num(it->second.x + mark) + "\" y=\"" + num(-(it->second.y + mark)) + "\">" +
+        o += "<text x=\"" + num(it->second.x + v.mark) + "\" y=\"" + num(-(it->second.y + v.mark)) + "\">" +
              std::to_string(slot) + "</text>\n";
     }
     o += "</g>\n";
+}
 
-    o += "<g id=\"fills\" fill=\"#1040c0\" font-family=\"sans-serif\">\n";
-    for (const auto& t : texts) {
-        if (!finite({t.start.x, t.start.y, t.dx, t.dy, t.height}) || t.height <= 0) continue;
-        const std::string x = num(t.start.x), y = num(-t.start.y);
-        const double angle = -std::atan2(t.dy, t.dx) * 180 / kPi;
-        o += "<text data-line=\"" + std::to_string(t.line) + "\" x=\"" + x + "\" y=\"" + y + "\" font-size=\"" +
-             num(t.height) + "\" transform=\"rotate(" + num(angle) + " " + x + " " + y + ")\" xml:space=\"preserve\">";
-        if (t.width > 0 && t.spacing >= 0 && std::isfinite(t.width + t.spacing)) {
-            const double pitch = (t.width + t.spacing) * 0.5;
-            double at = t.start.x;
-            for (std::string_view c : sjis_chars(t.sjis)) {
-                o += "<tspan x=\"" + num(at) + "\">" + xml_escape(sjis_to_utf8(c)) + "</tspan>";
-                at += c.size() == 2 ? 2 * pitch : pitch;
-            }
-        } else {
-            o += xml_escape(sjis_to_utf8(t.sjis));
+// One returned text: each character at its own place when the "cn0" record
+// gave a width and spacing, else one run of text.
+void add_text_element(std::string& o, const PlacedText& t) {
+    const std::string x = num(t.start.x), y = num(-t.start.y);
+    const double angle = -std::atan2(t.dy, t.dx) * 180 / kPi;
+    o += "<text data-line=\"" + std::to_string(t.line) + "\" x=\"" + x + "\" y=\"" + y + "\" font-size=\"" +
+         num(t.height) + "\" transform=\"rotate(" + num(angle) + " " + x + " " + y + ")\" xml:space=\"preserve\">";
+    if (t.width > 0 && t.spacing >= 0 && std::isfinite(t.width + t.spacing)) {
+        const double pitch = (t.width + t.spacing) * 0.5;
+        double at = t.start.x;
+        for (std::string_view c : sjis_chars(t.sjis)) {
+            o += "<tspan x=\"" + num(at) + "\">" + xml_escape(sjis_to_utf8(c)) + "</tspan>";
+            at += char_advance(c, pitch);
         }
-        o += "</text>\n";
+    } else {
+        o += xml_escape(sjis_to_utf8(t.sjis));
     }
-    o += "</g>\n</svg>\n";
+    o += "</text>\n";
+}
+
+void add_fills(std::string& o, const std::vector<PlacedText>& texts) {
+    o += "<g id=\"fills\" fill=\"#1040c0\" font-family=\"sans-serif\">\n";
+    for (const auto& t : texts)
+        if (finite({t.start.x, t.start.y, t.dx, t.dy, t.height}) && t.height > 0) add_text_element(o, t);
+    o += "</g>\n";
+}
+
+}  // namespace
+
+std::string make_svg(const Drawing& d, const std::vector<PlacedText>& texts) {
+    const View v = view_of(extent_of(d, texts));
+    std::string o;
+    add_head(o, v);
+    add_drawing(o, d, v);
+    add_indicated(o, d, v);
+    add_fills(o, texts);
+    o += "</svg>\n";
     return o;
 }
 

@@ -121,6 +121,13 @@ TEST(Svg, DrawingElements) {
     EXPECT_NE(svg.find("transform=\"scale(1,-1)\""), std::string::npos);
 }
 
+TEST(Svg, LargeCoordinatesKeepAllTheirDigits) {
+    // 1e100 has 101 digits before the point; a number must not be cut short.
+    std::string x2 = attr(make_svg(parse_drawing(" 0 0 1e100 0\r\n"), {}), "line", "x2");
+    EXPECT_EQ(x2.size(), 101u) << x2;
+    EXPECT_EQ(std::stod(x2), 1e100);
+}
+
 TEST(ShiftJis, ConvertsToUtf8) {
     EXPECT_EQ(sjis_to_utf8("\x82\x9F"), "\xE3\x81\x81");  // U+3041 HIRAGANA LETTER SMALL A
     EXPECT_EQ(sjis_to_utf8("\x82\xA0"), "\xE3\x81\x82");  // U+3042 HIRAGANA LETTER A
