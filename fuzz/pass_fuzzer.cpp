@@ -17,8 +17,9 @@
 // input: the counting copy counts the lines as a plain byte loop counts them,
 // both files close without an error, the fill string and the pattern
 // text stay terminated inside their buffers, every line feed of the output
-// reaches the file as CR LF, and the output ends with the restoring block as
-// the C library formats it, on lines of its own. An input whose size is a
+// reaches the file as CR LF, the fill's text and circle records hold no inf
+// or nan, and the output ends with the restoring block as the C library
+// formats it, on lines of its own. An input whose size is a
 // multiple of 8 is run a second time, and both runs must write the same bytes:
 // what one run leaves behind (a value the reset misses, a cache) must not
 // change the next.
@@ -33,6 +34,7 @@
 // their own handle on standard error.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -179,6 +181,18 @@ static std::string run(const uint8_t* data, size_t size) {
         tail += block;
     }
     if (!ends_with(out, tail)) finding("the output does not end with the restoring block");
+    // The host reads numbers only: the numbers of the fill's text record and
+    // of its circle are never inf or nan. Only these records begin a line
+    // with "ch " or "ci ", unless the pattern text itself holds a line end.
+    const bool pattern_one_line = std::strpbrk(ChS001, "\r\n") == nullptr;
+    for (size_t k = 0, e; pattern_one_line && k < out.size(); k = e + 1) {
+        e = out.find('\n', k);
+        if (e == std::string::npos) e = out.size();
+        if (out.compare(k, 3, "ch ") != 0 && out.compare(k, 3, "ci ") != 0) continue;
+        std::string numbers = out.substr(k, std::min(e, out.find('"', k)) - k);
+        if (numbers.find("inf") != std::string::npos || numbers.find("nan") != std::string::npos)
+            finding("a record of the fill holds inf or nan");
+    }
     // Every record written starts a line: an echo without a line end of its
     // own must not swallow the block.
     if (out.size() > tail.size() && out[out.size() - tail.size() - 1] != '\n')

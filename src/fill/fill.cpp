@@ -1,5 +1,6 @@
 #include "fill/fill.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "fill/strgeo.h"
@@ -123,7 +124,9 @@ int STR_LINE(unsigned jd_xmax) {
     const double L = PTDIST(x1, y1, x2, y2);
     if (isTest == 2) {
         con_out("# ChS001(%s)  lenin(%d)  dlen(%.1f)\n", ChS001, lenin, L);
-        Kci(x1, y1, L);  // a circle through point 2, centred on point 1
+        // a circle through point 2, centred on point 1, when the host can
+        // read its numbers (L overflows for points near the double range's ends)
+        if (std::isfinite(x1) && std::isfinite(y1) && std::isfinite(L)) Kci(x1, y1, L);
     }
 
     lay_fill(W, D, L);
@@ -133,10 +136,16 @@ int STR_LINE(unsigned jd_xmax) {
     const double dx = x2 - x1, dy = y2 - y1;
     double s, c;
     sin_cos(a, &s, &c);
+    const double sx = x1 + W * s * 0.5, sy = y1 - c * W * 0.5;
+    // The host reads numbers only: no pair when one of its numbers is inf or
+    // nan (a start point or a direction beyond the double range).
+    const double numbers[] = {W, D, sx, sy, dx, dy};
+    for (double v : numbers)
+        if (!std::isfinite(v)) return 3;
     // /M sets one size for both: the pitch and the fit above assume square
     // characters, so the height written must be the width they used.
     tf_printf(fpw, "cn0 %.2f %.2f %.2f %d\n", W, W, D, iMOJI_p);
-    tf_printf(fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", x1 + W * s * 0.5, y1 - c * W * 0.5, dx, dy, ChSTR);
+    tf_printf(fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", sx, sy, dx, dy, ChSTR);
     return 0;
 }
 

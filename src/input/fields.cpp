@@ -2,9 +2,7 @@
 
 #include <cfloat>
 #include <charconv>
-#include <cmath>
 #include <cstdint>
-#include <limits>
 
 namespace {
 
@@ -20,25 +18,17 @@ int hex_value(char c) {
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Matches a word case-insensitively; returns its length or 0.
-int word(const char* s, const char* w) {
-    int n = 0;
-    for (; w[n]; n++)
-        if (lower(s[n]) != w[n]) return 0;
-    return n;
-}
-
 const char* skip_space(const char* s) {
     while (is_space(*s)) s++;
     return s;
 }
 
-// The mantissa of a decimal or hexadecimal number: digits with at most one
-// point, at least one digit. `mag` receives the position of its first
-// non-zero digit relative to the point (digits before it count up, zeros
-// after it count down), so that an out-of-range value can be told to be too
-// large or too small. Returns the end, or s when there is no digit.
-const char* mantissa(const char* s, bool hex, long* mag) {
+// The mantissa of a decimal number: digits with at most one point, at least
+// one digit. `mag` receives the position of its first non-zero digit relative
+// to the point (digits before it count up, zeros after it count down), so
+// that an out-of-range value can be told to be too large or too small.
+// Returns the end, or s when there is no digit.
+const char* mantissa(const char* s, long* mag) {
     const char* q = s;
     long before = 0, lead_zeros = 0;
     bool seen_digit = false, seen_nonzero = false, after_point = false;
@@ -47,7 +37,7 @@ const char* mantissa(const char* s, bool hex, long* mag) {
             after_point = true;
             continue;
         }
-        if (!(hex ? hex_value(*q) >= 0 : is_digit(*q))) break;
+        if (!is_digit(*q)) break;
         seen_digit = true;
         if (*q != '0') seen_nonzero = true;
         if (!after_point && seen_nonzero) before++;
@@ -58,10 +48,10 @@ const char* mantissa(const char* s, bool hex, long* mag) {
     return q;
 }
 
-// An exponent behind the mantissa ("e" or "p" and a signed decimal); taken
+// An exponent behind the mantissa ("e" or "E" and a signed decimal); taken
 // only when it has a digit. Returns its end, or s.
-const char* exponent(const char* s, char letter, long* value) {
-    if (lower(*s) != letter) return s;
+const char* exponent(const char* s, long* value) {
+    if (lower(*s) != 'e') return s;
     const char* q = s + 1;
     bool neg = false;
     if (*q == '+' || *q == '-') neg = *q++ == '-';
@@ -78,15 +68,14 @@ const char* exponent(const char* s, char letter, long* value) {
 // significant digits, so that they are an exact double, and a power of ten
 // from 10^-22 to 10^22, which is exact too; the product or quotient is then
 // rounded once, as strtod rounds. The coordinates of a drawing are of this
-// kind. Returns the end of the number, or nullptr for any other text
-// (hexadecimal numbers included), which the general path reads. Where doubles are evaluated in a wider format
-// (x87) the single rounding is not certain, and nothing is read here.
+// kind. Returns the end of the number, or nullptr for any other text, which
+// the general path reads. Where doubles are evaluated in a wider format (x87)
+// the single rounding is not certain, and nothing is read here.
 const char* fast_decimal(const char* s, double* out) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
     static const double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    if (s[0] == '0' && lower(s[1]) == 'x') return nullptr;  // hexadecimal
-    std::uint64_t w = 0;                                    // the significant digits
+    std::uint64_t w = 0;  // the significant digits
     int digits = 0;
     long k = 0;  // the power of ten that w is multiplied by
     const char* q = s;
@@ -108,7 +97,7 @@ const char* fast_decimal(const char* s, double* out) {
     }
     if (!seen_digit) return nullptr;
     long exp = 0;
-    q = exponent(q, 'e', &exp);
+    q = exponent(q, &exp);
     k += exp;
     if (w == 0) {
         *out = 0.0;
@@ -124,55 +113,34 @@ const char* fast_decimal(const char* s, double* out) {
 #endif
 }
 
-// strtod's reading of s (no leading space): returns the end, or s when
-// nothing converts.
+// A number as the host writes and reads numbers (no leading space): an
+// optional sign, digits with at most one point, an optional exponent,
+// converted as strtod converts that text. inf, nan and hexadecimal are no
+// numbers ("0x10" is the 0 before the x), nor is a value beyond the double
+// range: none of them may reach a record. A value too small for a double is
+// 0 or a subnormal, as strtod gives it. Returns the end, or s when nothing
+// converts.
 const char* read_double(const char* s, double* out) {
     const char* q = s;
     bool neg = false;
     if (*q == '+' || *q == '-') neg = *q++ == '-';
     double v;
-    int n;
-    const char* end;
-    // Most numbers are plain decimals: tried first when a digit or a point
-    // leads; "inf" and "nan" start with neither.
-    if ((is_digit(*q) || *q == '.') && (end = fast_decimal(q, &v))) {
-        q = end;
-    } else if ((n = word(q, "infinity")) || (n = word(q, "inf"))) {
-        v = std::numeric_limits<double>::infinity();
-        q += n;
-    } else if ((n = word(q, "nan"))) {
-        v = std::numeric_limits<double>::quiet_NaN();
-        q += n;
-        if (*q == '(') {  // nan(n-char-sequence)
-            const char* r = q + 1;
-            while (is_digit(*r) || (lower(*r) >= 'a' && lower(*r) <= 'z') || *r == '_') r++;
-            if (*r == ')') q = r + 1;
-        }
-    } else {
-        bool hex = q[0] == '0' && lower(q[1]) == 'x';
+    const char* end = fast_decimal(q, &v);
+    if (end == nullptr) {
         long mag = 0, exp = 0;
-        const char* digits = hex ? q + 2 : q;
-        const char* m = mantissa(digits, hex, &mag);
-        if (m == digits) {
-            if (!hex) return s;
-            // "0x" without hex digits: the 0 alone is the number
-            digits = q;
-            hex = false;
-            m = q + 1;
-            mag = 0;
-        }
-        const char* e = exponent(m, hex ? 'p' : 'e', &exp);
-        auto r = std::from_chars(digits, e, v, hex ? std::chars_format::hex : std::chars_format::general);
+        const char* m = mantissa(q, &mag);
+        if (m == q) return s;
+        end = exponent(m, &exp);
+        auto r = std::from_chars(q, end, v, std::chars_format::general);
         if (r.ec == std::errc::result_out_of_range) {
-            bool huge = hex ? mag * 4 + exp > 0 : mag + exp > 0;
-            v = huge ? std::numeric_limits<double>::infinity() : 0.0;
-        } else if (r.ec != std::errc()) {
+            if (mag + exp > 0) return s;  // beyond the largest double
+            v = 0.0;
+        } else if (r.ec != std::errc() || r.ptr != end) {
             return s;
         }
-        q = e;
     }
     *out = neg ? -v : v;
-    return q;
+    return end;
 }
 
 // Decimal integer with optional sign, saturating; returns the end, or s.

@@ -6,8 +6,12 @@
 //  - hexadecimal integers: optional sign, optional 0x or 0X, hex digits; the
 //    magnitude saturates at 0xFFFFFFFF, a minus sign negates modulo 2^32, and
 //    the 32-bit pattern is stored ("ffffffff" is -1);
-//  - doubles: as strtod reads them in the C locale (decimal or hexadecimal,
-//    inf, infinity, nan, nan(...)), overflow giving an infinity.
+//  - doubles: decimal only, an optional sign, digits with at most one point
+//    and an optional exponent, converted as strtod converts that text; inf,
+//    nan and hexadecimal do not convert ("0x10" reads as 0, up to the x), nor
+//    does a value beyond the double range, so that no record and no option
+//    ever carries anything but a finite number. Underflow gives 0 or a
+//    subnormal.
 #pragma once
 
 // Each converts one field at *p, stores it and moves *p behind it, returning
@@ -17,5 +21,5 @@ int scan_d(const char** p, int* out);      // "%d"
 int scan_x(const char** p, int* out);      // "%x"
 
 // Whole-text conversions of the options: text without a number gives 0.
-double text_to_double(const char* s);  // as atof
+double text_to_double(const char* s);  // as atof, decimal numbers only
 int text_to_int(const char* s);        // as atoi, saturating

@@ -25,7 +25,9 @@ void opt(const char* arg) {
         break;
     case 'M':
     case 'm':
-        // Widths and spacings below 0.5 are refused without a word.
+        // Widths and spacings below 0.5 are refused without a word; so are
+        // inf, nan, hexadecimal and values beyond the double range, which
+        // convert to 0 (or to the 0 before the x).
         if (*text != '\0' && text_to_double(text) >= 0.5) dMOJI_w = text_to_double(text);
         break;
     case 'L':

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cstring>
 
 #include "capture.h"
@@ -123,6 +124,21 @@ TEST(Fill, StatusesAndWhatTheyWrite) {
     EXPECT_EQ(out.substr(0, out.find('\n') + 1), "#----- command /M(5.0) /L(1.0) /K(1) /Z(AB)\r\n");
     line_state("", 20);
     EXPECT_EQ(written([] { EXPECT_EQ(STR_LINE(0), 0); }), "");
+}
+
+TEST(Fill, NoRecordWithANumberBeyondTheDoubleRange) {
+    // The direction and the circle's radius overflow: comments only.
+    line_state("AB", 0);
+    PX[1] = -1.5e308, PX[2] = 1.5e308;
+    isTest = 2;
+    std::string out = written([] { EXPECT_EQ(STR_LINE(0), 3); });
+    for (size_t k = 0; k < out.size(); k = out.find('\n', k) + 1) EXPECT_EQ(out[k], '#') << out.substr(k, 40);
+    // The start point overflows, the direction does not.
+    line_state("AB", 0);
+    PX[1] = PX[2] = DBL_MAX, PY[2] = 20;
+    dMOJI_w = 1e308;
+    EXPECT_EQ(written([] { EXPECT_EQ(STR_LINE(0), 3); }), "");
+    dMOJI_w = 5.0, isTest = 0;
 }
 
 TEST(Fill, ALaidFillIsLaidAgainOnlyForTheSameInputs) {

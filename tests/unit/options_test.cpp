@@ -30,8 +30,8 @@ TEST(Options, NumbersThatAreNoGoodWidths) {
     EXPECT_EQ(dMOJI_w, 5.0);
     opt("/M 2.5e0x");
     EXPECT_EQ(dMOJI_w, 2.5);
-    opt("-m0x1p1");  // hexadecimal, as the C library reads it
-    EXPECT_EQ(dMOJI_w, 2.0);
+    opt("-m0x1p1");  // hexadecimal is no number: the 0 before the x
+    EXPECT_EQ(dMOJI_w, 2.5);
     dMOJI_w = 5.0;
 }
 

@@ -129,15 +129,26 @@ TEST(Reader, PointSlotsAndCounts) {
 }
 
 TEST(Reader, HugeAndOddNumbersAreDefined) {
-    pass("lc99999999999\r\nlgffffffffff\r\npn-1\r\nlt-99999999999\r\ncn0 1e999 nan -inf 0x10\r\n");
+    pass(
+        "lc99999999999\r\nlgffffffffff\r\npn-1\r\nlt-99999999999\r\ncn0 0x10 2 3 4\r\n"
+        "hcw 1 -1e-400 1e999 5\r\nhch 1 nan 3\r\n");
     EXPECT_EQ(COLOR, 2147483647);
     EXPECT_EQ(GROUP, -1);
     EXPECT_EQ(TENS, -1);
     EXPECT_EQ(TYPE, -2147483647 - 1);
-    EXPECT_TRUE(std::isinf(MOJI_W[0]));
-    EXPECT_TRUE(std::isnan(MOJI_H[0]));
-    EXPECT_EQ(MOJI_D[0], -INFINITY);
-    EXPECT_EQ(MOJI_C[0], 0);  // "%d" reads the 0 of 0x10
+    // the width is the 0 of 0x10; the fields after it keep their values
+    EXPECT_EQ(MOJI_H[0], 0.0);
+    EXPECT_EQ(MOJI_D[0], 0.0);
+    // Underflow is a zero; a value beyond the double range and nan are no
+    // numbers, and stop the conversion there.
+    EXPECT_EQ(MOJI_W[1], 1.0);
+    EXPECT_EQ(MOJI_W[2], 0.0);
+    EXPECT_TRUE(std::signbit(MOJI_W[2]));
+    EXPECT_EQ(MOJI_W[3], 0.0);
+    EXPECT_EQ(MOJI_W[4], 0.0);
+    EXPECT_EQ(MOJI_H[1], 1.0);
+    EXPECT_EQ(MOJI_H[2], 0.0);
+    EXPECT_EQ(MOJI_H[3], 0.0);
 }
 
 }  // namespace

@@ -22,11 +22,10 @@ class Scan {
         return true;
     }
     // A number as "%.Nf" prints it: optional minus, the integer part without
-    // leading zeros, a point and exactly N decimals; "nan" and "inf" (signed
-    // or not) stand in for values that are not finite.
+    // leading zeros, a point and exactly N decimals. "nan" and "inf" are no
+    // numbers to the host, which cannot draw them.
     bool fixed(int decimals) {
         lit("-");
-        if (lit("nan") || lit("inf")) return true;
         if (!integer_part()) return false;
         if (!lit(".")) return false;
         for (int i = 0; i < decimals; ++i)

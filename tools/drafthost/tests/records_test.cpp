@@ -26,7 +26,6 @@ TEST(Classify, RecordsTheProgramWrites) {
         {"cn0 -0.00 12.50 0.50 -3", Kind::FillSize},
         {"ch 0.0000000000 -2.5000000000 20.0000000000 0.0000000000 \"ABABAB", Kind::FillText},
         {"ch 1.0000000000 -0.0000000000 0.0000000000 0.0000000000 \"", Kind::FillText},
-        {"ch nan -nan inf -inf \"x", Kind::FillText},
         {"cn0 2.50, 2.50, 0.00, 1", Kind::RestoreSize},
         {"cn3", Kind::RestoreClass},
         {"cn-2", Kind::RestoreClass},
@@ -52,6 +51,8 @@ TEST(Classify, WrongNumberShapesAreNoRecord) {
         "ch 0.0000000000 -2.5000000000 20.0000000000 \"AB",                // three numbers
         "ci 0.000000000000 0.000000000000 20.000000000000",                // no trailing blank
         "ci 0.00 0.00 20.00 ",
+        "ch nan -nan inf -inf \"x",  // the host reads numbers only
+        "ci 0.000000000000 0.000000000000 inf ",
         "lgA",
         "lg014",
         "lt 2",
