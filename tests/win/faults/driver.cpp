@@ -299,7 +299,10 @@ void check(const Run& r, const Run& ref, const std::string& input, const std::st
             endings["killed between the two moves of the case change: the input under JWC_TEMP.TXT.~case"]++;
             return;
         }
-        if (!strcmp(f.mode, "from") && call == "MoveFileExA" && r.status == -1 &&
+        bool way_back_failed =
+            r.log.find("MoveFileExA " + std::string(STEP) + " " + name + "\r\n") != std::string::npos ||
+            r.log.find("MoveFileExA " + std::string(STEP) + " " + name + "\n") != std::string::npos;
+        if (!strcmp(f.mode, "from") && call == "MoveFileExA" && way_back_failed && r.status == -1 &&
             r.err == "Cannot open file: JWC_TEMP.TXT \r\n") {
             endings
                 ["status -1, the second move of the case change and its way back failing for good: the input "
