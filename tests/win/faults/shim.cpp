@@ -16,6 +16,9 @@
 //                 the program asked of Sleep in all
 //   FAULT_LOG     a file that receives a line per fault injected: the
 //                 function and the names it was given
+//   FAULT_HOLD    "NAME N": besides, the Nth call of NAME is refused once with
+//                 ERROR_SHARING_VIOLATION, as by a file held for a moment,
+//                 so that the calls made while it is waited for are reached
 //
 // Sleep only adds up what it is asked: a file held past the program's wait
 // costs no real time. A CloseHandle or FindClose that fails has still closed
@@ -41,6 +44,8 @@ unsigned long n_target = 0;
 Mode mode = NONE;
 DWORD error = ERROR_IO_DEVICE;
 unsigned long counts[CALLS];
+int hold_call = -1;
+unsigned long hold_n = 0;
 unsigned long long waited_ms = 0;
 char report_path[MAX_PATH], log_path[MAX_PATH];
 
@@ -68,6 +73,12 @@ void setup() {
                : !strcmp(v, "kill_before") ? KILL_BEFORE
                : !strcmp(v, "kill_after")  ? KILL_AFTER
                                            : NONE;
+    if (GetEnvironmentVariableA("FAULT_HOLD", v, sizeof v) - 1 < sizeof v - 1) {
+        char name[64];
+        if (sscanf(v, "%63s %lu", name, &hold_n) == 2)
+            for (int i = 0; i < CALLS; i++)
+                if (strcmp(name, names[i]) == 0) hold_call = i;
+    }
     if (GetEnvironmentVariableA("FAULT_REPORT", report_path, MAX_PATH) >= MAX_PATH) report_path[0] = 0;
     if (GetEnvironmentVariableA("FAULT_LOG", log_path, MAX_PATH) >= MAX_PATH) log_path[0] = 0;
     atexit(report);
@@ -87,6 +98,10 @@ void kill() { TerminateProcess(GetCurrentProcess(), 137); }
 Act decide(int call, const char* a = nullptr, const char* b = nullptr) {
     if (!ready) setup();
     unsigned long k = ++counts[call];
+    if (call == hold_call && k == hold_n) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FAIL;
+    }
     if (call != target) return PASS;
     Act act = PASS;
     switch (mode) {
