@@ -36,6 +36,8 @@ for arch in i686 x86_64; do
   cmake -S "$top" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DLINETEXT_WERROR=ON >/dev/null || exit 1
   cmake --build "$b" -j2 >/dev/null || exit 1
+  # The fault-injection build and its driver (tests/win/faults), apart from the shipped .exe
+  cmake --build "$b" -j2 --target linetext_faults win_faults_driver >/dev/null || exit 1
   objdump=$arch-w64-mingw32-objdump
   want_magic=$([ $arch = i686 ] && echo "(PE32)" || echo "(PE32+)")
   head=$($objdump -p "$b/linetext.exe")
@@ -251,6 +253,10 @@ run_arch() {  # ARCH
   # Another program holding the exchange file for a moment
   check "lock test under Wine" env RUN_PREFIX="$wine" timeout 120 bash "$top/tests/win/lock_test.sh" "$exe" \
     "$top/build-win-$arch/hold_file.exe"
+
+  # Every Win32 call of the platform layer failed in turn (tests/win/faults)
+  check "fault injection under Wine" env RUN_PREFIX="$wine" timeout 600 bash "$top/tests/win/faults/run.sh" \
+    "$top/build-win-$arch"
 
   echo "$passed $failed $skipped" > "$top/build-win-$arch/suite.counts"
   echo "$arch: $((SECONDS - start)) s"

@@ -96,19 +96,33 @@ void os_write_behind(OsFile, long long, long long) {}
 
 int os_close(OsFile f) { return CloseHandle(h(f)) ? 0 : -1; }
 
+// Whether the directory holds name in exactly this spelling. When it cannot
+// be told, the answer is yes: no further move is made on a guess.
+static int stored_as(const char* name) {
+    WIN32_FIND_DATAA fd;
+    HANDLE f = FindFirstFileA(name, &fd);
+    if (f == INVALID_HANDLE_VALUE) return 1;
+    FindClose(f);
+    return strcmp(fd.cFileName, name) == 0;
+}
+
 int os_replace(const char* from, const char* to) {
-    // A rename that changes only the case of a name keeps the old spelling on
-    // some file systems; going through a name of our own gives the new one.
-    if (lstrcmpiA(from, to) == 0) {
-        char step[MAX_PATH];
-        size_t n = strlen(to);
-        if (n + sizeof ".~case" > sizeof step) return -1;
-        memcpy(step, to, n);
-        memcpy(step + n, ".~case", sizeof ".~case");
-        if (move_file(from, step) != 0) return -1;
-        return move_file(step, to);
-    }
-    return move_file(from, to);
+    if (lstrcmpiA(from, to) != 0) return move_file(from, to);
+    // A move that changes only the case of a name gives the new spelling in
+    // one step on Windows' own file systems. Some keep the old spelling (so
+    // does Wine) or refuse the move; there the file goes through a name of
+    // our own. Should the second of those moves fail, the file goes back to
+    // the name it came with, where the run and the host still find it.
+    if (move_file(from, to) == 0 && stored_as(to)) return 0;
+    char step[MAX_PATH];
+    size_t n = strlen(to);
+    if (n + sizeof ".~case" > sizeof step) return -1;
+    memcpy(step, to, n);
+    memcpy(step + n, ".~case", sizeof ".~case");
+    if (move_file(from, step) != 0) return -1;
+    if (move_file(step, to) == 0) return 0;
+    move_file(step, from);
+    return -1;
 }
 
 // MOVEFILE_WRITE_THROUGH has made the replacement durable.
