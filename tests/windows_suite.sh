@@ -59,11 +59,14 @@ wineserver=/usr/lib/wine/wineserver64
 WINE_ARCHES=
 for arch in i686 x86_64; do
   loader=WINE_$arch
-  if [ -x "${!loader}" ]; then
+  # Installed is not enough: a kernel without 32-bit support cannot start the
+  # 32-bit loader.
+  if [ -x "${!loader}" ] && "${!loader}" --version >/dev/null 2>&1; then
     WINE_ARCHES="$WINE_ARCHES $arch"
   elif [ $arch = i686 ]; then
-    echo "no 32-bit Wine (${!loader}): the shipped 32-bit .exe is not run; to run it:"
+    echo "no 32-bit Wine that runs here (${!loader}): the shipped 32-bit .exe is not run; to run it:"
     echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y wine32:i386"
+    echo "  (on a kernel that runs 32-bit programs)"
     [ "${CI:-}" = true ] && fail=1
   else
     echo "no 64-bit Wine (${!loader}): the 64-bit .exe is not run; to run it: apt-get install -y wine64"
