@@ -87,7 +87,7 @@ example() {  # N: the Nth .EX block of the page, its escapes undone
   awk -v n="$1" '/^\.EX/ { k++; on = (k == n); next } /^\.EE/ { on = 0 } on' "$page" |
     sed -e 's/\\-/-/g' -e "s/\\\\(aq/'/g" -e 's/\\e/\\/g'
 }
-printed=$(cd "$work" && PATH=$p/bin:$PATH bash -c "$(example 1)" 2>&1)
+printed=$(cd "$work" && TMPDIR=$work PATH=$p/bin:$PATH bash -c "$(example 1)" 2>&1)
 [ "$printed" = "$(example 2)" ] || bad "the page's example prints otherwise:"$'\n'"$printed"
 
 # 3. The Debian package
