@@ -1,30 +1,36 @@
 #!/bin/bash
 # Builds everything with warnings as errors and runs every test: the native
-# unit, end-to-end and fault-injection suites (all through ctest), then the
-# Windows builds and the end-to-end cases under Wine, then the whole suite
-# again built with AddressSanitizer and UndefinedBehaviorSanitizer, and a
-# one-minute fuzzing run that must end without a finding. On CI (CI=true)
-# every suite must run; elsewhere the Windows suite is left out when the cross
-# compilers or Wine are not installed (with one of the two Wines, the suite
-# runs the build that it can and says what to install for the other), and the
-# sanitizer suite and the fuzzing run when clang and its fuzzing runtime are
-# not. The C++ files must be formatted as .clang-format says (tools/format.sh).
+# unit, end-to-end and fault-injection suites (all through ctest), the style
+# check, then the Windows builds and the end-to-end cases under Wine, the
+# release rebuilt twice for the same bytes with the Linux install and package
+# (tests/release_test.sh), then the whole suite again built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a one-minute fuzzing
+# run that must end without a finding. On CI (CI=true) every suite must run;
+# elsewhere the Windows and release suites are left out when the cross
+# compilers or Wine are not installed (with one of the two Wines, the Windows
+# suite runs the build that it can and says what to install for the other),
+# the sanitizer suite and the fuzzing run when clang and its fuzzing runtime
+# are not, and the style check without clang-format 14.
 #
-# It says first which suites it runs, then a line when each starts and when it
-# ends, with the seconds it took and the seconds since the start.
-set -eu
+# Each suite's whole output goes to build/logs/SUITE.log; the console shows a
+# line per suite, and for a failing suite the end of its log and the log's
+# path (on CI the whole log). It ends with a table of the suites, their
+# results and seconds, and the line "run_all: N passed, N failed".
+# Temporary files of the tests go to build/tmp, which is removed at the end.
+set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
-t0=$(date +%s)
+logs=$build/logs
+t0=$SECONDS
 
-# Each suite is one command or an && chain: a function run as an if's
-# condition does not stop at a failing command under set -e.
+# Each suite is one command or an && chain.
 native() {
   cmake -S "$top" -B "$build" -DLINETEXT_WERROR=ON -DLINETEXT_TESTS=ON &&
     cmake --build "$build" -j2 &&
     ctest --test-dir "$build" --output-on-failure -j2
 }
 windows() { bash "$top/tests/windows_suite.sh"; }
+release() { bash "$top/tests/release_test.sh"; }
 sanitizers() { bash "$top/tests/sanitize.sh"; }
 fuzzing() { bash "$top/fuzz/run.sh" 60; }
 style() { bash "$top/tools/format.sh" --check; }
@@ -40,8 +46,13 @@ fi
 if [ "${CI:-}" = true ] || { command -v i686-w64-mingw32-g++-win32 >/dev/null &&
      command -v x86_64-w64-mingw32-g++-win32 >/dev/null && { [ -x /usr/lib/wine/wine64 ] || [ -x /usr/lib/wine/wine ]; }; }; then
   suites+=(windows)
+  if [ "${CI:-}" = true ] || command -v zip >/dev/null; then
+    suites+=(release)
+  else
+    echo "run_all: release suite left out: install zip (and mandoc or groff, man-db) to run it"
+  fi
 else
-  echo "run_all: Windows suite left out: install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64, and for the 32-bit .exe"
+  echo "run_all: Windows and release suites left out: install g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64, and for the 32-bit .exe"
   echo "run_all:   dpkg --add-architecture i386 && apt-get update && apt-get install -y wine32:i386"
 fi
 if [ "${CI:-}" = true ] || ls "$(clang++ -print-resource-dir 2>/dev/null)"/lib/linux/libclang_rt.fuzzer-*.a >/dev/null 2>&1; then
@@ -49,17 +60,50 @@ if [ "${CI:-}" = true ] || ls "$(clang++ -print-resource-dir 2>/dev/null)"/lib/l
 else
   echo "run_all: sanitizer suite and fuzzing left out: install clang libclang-rt-14-dev to run them"
 fi
-echo "run_all: suites to run: ${suites[*]}"
+echo "run_all: suites to run: ${suites[*]} (each one's output in ${logs#$top/}/SUITE.log)"
 
-k=0
+# The tests' temporary folders stay in the build tree, and go with the run.
+mkdir -p "$logs" "$build/tmp"
+export TMPDIR=$build/tmp
+trap 'rm -rf "$build/tmp"' EXIT
+
+k=0 passed=0 failed=0 table=()
 for s in "${suites[@]}"; do
   k=$((k + 1))
-  t=$(date +%s)
-  echo "run_all: [$k/${#suites[@]}] $s: start ($((t - t0)) s since the start)"
-  if ! "$s"; then
-    echo "run_all: [$k/${#suites[@]}] $s: FAILED after $(($(date +%s) - t)) s"
-    exit 1
+  t=$SECONDS
+  log=$logs/$s.log
+  printf 'run_all: [%d/%d] %-10s ' $k ${#suites[@]} "$s"
+  if "$s" >"$log" 2>&1 </dev/null; then
+    result=passed passed=$((passed + 1))
+    echo "passed in $((SECONDS - t)) s"
+  else
+    result=FAILED failed=$((failed + 1))
+    echo "FAILED after $((SECONDS - t)) s; its log: $log"
+    if [ "${CI:-}" = true ]; then
+      echo "----- $log"
+      cat "$log"
+    else
+      echo "----- the end of $log"
+      tail -n 40 "$log"
+    fi
+    echo "-----"
   fi
-  echo "run_all: [$k/${#suites[@]}] $s: passed in $(($(date +%s) - t)) s ($(($(date +%s) - t0)) s since the start)"
+  table+=("$(printf '%-12s %-7s %6d' "$s" $result $((SECONDS - t)))")
+  # A suite cleans up after itself: what it left is named, then removed.
+  left=$(ls -A "$TMPDIR")
+  if [ -n "$left" ]; then
+    echo "run_all:   $s left in the temporary folder: $(echo $left | cut -c1-200)"
+    rm -rf "${TMPDIR:?}"/* "${TMPDIR:?}"/.[!.]* 2>/dev/null
+  fi
+  # The native build is what the later suites use; without it they cannot run.
+  if [ "$s" = native ] && [ $result = FAILED ]; then
+    for s in "${suites[@]:1}"; do table+=("$(printf '%-12s %-7s %6s' "$s" "not run" -)"); done
+    break
+  fi
 done
-echo "run_all: all ${#suites[@]} suites passed in $(($(date +%s) - t0)) s"
+
+echo "run_all: suite        result  seconds"
+for row in "${table[@]}"; do echo "run_all: $row"; done
+echo "run_all: $(printf '%-12s %-7s %6d' total "" $((SECONDS - t0)))"
+echo "run_all: $passed passed, $failed failed"
+[ $failed = 0 ] && [ $passed = ${#suites[@]} ]

@@ -78,6 +78,12 @@ for arch in i686 x86_64; do
 done
 export WINE_ARCHES=${WINE_ARCHES# }
 
+# The suite's temporary folders, and those Wine makes (wine-XXXXXX, which
+# Wine does not always remove), go to build-win-tmp, removed with the
+# servers.
+export TMPDIR=$top/build-win-tmp
+rm -rf "$TMPDIR" && mkdir -p "$TMPDIR"
+
 # One Wine server per prefix for the whole suite, kept 30 s past its last
 # client, with nothing of ours open, and ended with the suite; the runs below
 # find it.
@@ -86,6 +92,7 @@ end_servers() {
     p=WINEPREFIX_$arch
     WINEPREFIX=${!p} "$wineserver" -k </dev/null >/dev/null 2>&1
   done
+  rm -rf "$TMPDIR"
 }
 trap end_servers EXIT
 for arch in $WINE_ARCHES; do

@@ -9,10 +9,12 @@
 #include <string>
 
 #include "run/state.h"
+#include "tempdir.h"
 
 template <class F>
 std::string written(F body) {
-    char name[] = "/tmp/linetext-unit-XXXXXX";
+    std::string tmpl = temp_template("linetext-unit");
+    char* name = tmpl.data();
     int fd = mkstemp(name);
     close(fd);
     fpw = tf_open_write(name);

@@ -16,7 +16,8 @@ namespace {
 // returns what it wrote.
 std::string pass(const std::string& bytes, unsigned limit = 150000) {
     reset_run_state();
-    char name[] = "/tmp/linetext-reader-XXXXXX";
+    std::string tmpl = temp_template("linetext-reader");
+    char* name = tmpl.data();
     int fd = mkstemp(name);
     if (write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) ADD_FAILURE();
     close(fd);

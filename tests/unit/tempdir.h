@@ -9,12 +9,19 @@
 #include <fstream>
 #include <string>
 
+// A template for mkstemp or mkdtemp in TMPDIR (the test run keeps it in the
+// build tree, so a killed test's leftovers go with the run), else in /tmp.
+inline std::string temp_template(const char* stem) {
+    const char* base = std::getenv("TMPDIR");
+    return std::string(base && *base ? base : "/tmp") + "/" + stem + "-XXXXXX";
+}
+
 class TempDirTest : public ::testing::Test {
    protected:
     std::string dir;
     void SetUp() override {
-        char tmpl[] = "/tmp/linetext-unit-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        std::string tmpl = temp_template("linetext-unit");
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
         dir = tmpl;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }

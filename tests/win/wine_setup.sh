@@ -22,11 +22,15 @@ wine_starts() {
 # (32-bit for i686; made before any server is started for it, which would
 # make it a 64-bit one), then one Wine server for it, kept 30 s past its last
 # client and started with nothing of ours open, so no pipe waits for it.
+# The prefix gets neither Mono nor Gecko (no .NET, no HTML engine), which the
+# tests do not use: where Wine finds them installed they would add hundreds
+# of megabytes to each prefix, and where it does not, a try to fetch them.
 wine_prefix() {
   local winearch=win64
   [ "$1" = i686 ] && winearch=win32
   if [ ! -f "$3/system.reg" ]; then
-    WINEARCH=$winearch WINEPREFIX=$3 "$2" wineboot --init </dev/null >/dev/null 2>&1 || return 1
+    WINEDLLOVERRIDES="mscoree=;mshtml=" WINEARCH=$winearch WINEPREFIX=$3 "$2" wineboot --init \
+      </dev/null >/dev/null 2>&1 || return 1
   fi
   WINEPREFIX=$3 "$4" -p30 </dev/null >/dev/null 2>&1
   return 0

@@ -1,0 +1,130 @@
+#!/bin/bash
+# The release rebuilt and the Linux install checked.
+#
+# 1. Two clean copies of the tree (the files git tracks and the new ones it
+#    does not ignore) at different paths, copied and built one after the
+#    other, must give the same bytes: the release zip and SHA256SUMS
+#    (tools/release.sh), the 32-bit and 64-bit linetext.exe, and the Linux
+#    linetext built as the README builds it.
+# 2. From the first copy's Linux build: cmake --install into a prefix gives
+#    the stripped program, the manual page and the documents, and nothing
+#    else; the manual page renders and lints clean; the EXAMPLES of the
+#    manual page, run with the installed program, print what the page says.
+# 3. The Debian package (cpack -G DEB): its name, its contents list, and an
+#    install and a removal with dpkg in a root of its own, after which man
+#    finds the page and the removal leaves no file behind.
+#
+# Everything happens in build-release-test/, which is removed when all
+# passed. Needs what the Windows suite needs, zip, mandoc or groff, man-db.
+#
+#   bash tests/release_test.sh
+set -u
+top=$(cd "$(dirname "$0")/.." && pwd)
+work=$top/build-release-test
+rm -rf "$work"
+mkdir -p "$work"
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+
+SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct) || { echo "release test: needs a git clone"; exit 1; }
+export SOURCE_DATE_EPOCH
+artefacts="dist/SHA256SUMS dist/linetext-*-win32.zip build-win-i686/linetext.exe build-win-x86_64/linetext.exe build/linetext"
+
+build_copy() {  # DIR: a copy of the tree there, built
+  local src=$1 start=$SECONDS
+  mkdir -p "$src"
+  (cd "$top" && git ls-files -z -co --exclude-standard | while IFS= read -r -d '' f; do
+     [ -e "$f" ] && printf '%s\0' "$f"; done | tar --null -T - -c) | tar -x -C "$src" || return 1
+  # The README's Linux build, without the tests (nothing of them is shipped)
+  { cmake -S "$src" -B "$src/build" -DLINETEXT_TESTS=OFF && cmake --build "$src/build" -j2; } >"$src.log" 2>&1 &&
+    bash "$src/tools/release.sh" >>"$src.log" 2>&1 &&
+    { cmake -S "$src" -B "$src/build-win-x86_64" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-x86_64.cmake" \
+            -DCMAKE_BUILD_TYPE=Release && cmake --build "$src/build-win-x86_64" -j2 --target linetext; } >>"$src.log" 2>&1 ||
+    { tail -20 "$src.log"; return 1; }
+  echo "built $src in $((SECONDS - start)) s"
+}
+build_copy "$work/one/linetext" || exit 1
+build_copy "$work/copy-two/linetext" || exit 1
+for f in $artefacts; do
+  a=$(cd "$work/one/linetext" && echo $f)
+  if cmp "$work/one/linetext/$a" "$work/copy-two/linetext/$a"; then
+    echo "same bytes: $a ($(wc -c < "$work/one/linetext/$a") bytes)"
+  else
+    bad "two builds differ: $a"
+  fi
+done
+grep -q -F "$work" "$work/one/linetext/build/linetext" && bad "the build path is in build/linetext"
+
+# 2. Install into a prefix
+b=$work/one/linetext/build p=$work/prefix
+cmake --install "$b" --prefix "$p" >/dev/null || bad "cmake --install"
+got=$(cd "$p" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
+want="./bin/linetext ./share/doc/linetext/LICENSE ./share/doc/linetext/examples/JWC_TEMP.TXT ./share/doc/linetext/exchange-file.md ./share/man/man1/linetext.1 "
+[ "$got" = "$want" ] || bad "installed: $got"
+readelf -S "$p/bin/linetext" | grep -q '\.symtab' && bad "bin/linetext is not stripped"
+page=$p/share/man/man1/linetext.1
+linted=
+if command -v mandoc >/dev/null; then
+  out=$(mandoc -Tlint -Wall "$page" 2>&1) || [ -n "$out" ] || out="mandoc failed"
+  [ -z "$out" ] || bad "mandoc -Tlint: $out"
+  linted="mandoc"
+fi
+if command -v groff >/dev/null; then
+  out=$(groff -man -ww -z "$page" 2>&1)
+  [ -z "$out" ] || bad "groff -man -ww -z: $out"
+  linted="$linted groff"
+fi
+[ -n "$linted" ] || { echo "no mandoc nor groff: the manual page is not linted"; [ "${CI:-}" = true ] && fail=1; }
+if command -v man >/dev/null; then
+  out=$(MANWIDTH=80 man -l "$page" 2>&1 >/dev/null)
+  [ -z "$out" ] || bad "man -l: $out"
+  MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q 'EXIT STATUS' || bad "man -l shows no EXIT STATUS"
+else
+  echo "no man (apt-get install -y man-db): the page is not rendered"; [ "${CI:-}" = true ] && fail=1
+fi
+# The page's first example is pasted into a shell, its second is what it prints.
+example() {  # N: the Nth .EX block of the page, its escapes undone
+  awk -v n="$1" '/^\.EX/ { k++; on = (k == n); next } /^\.EE/ { on = 0 } on' "$page" |
+    sed -e 's/\\-/-/g' -e "s/\\\\(aq/'/g" -e 's/\\e/\\/g'
+}
+printed=$(cd "$work" && TMPDIR=$work PATH=$p/bin:$PATH bash -c "$(example 1)" 2>&1)
+[ "$printed" = "$(example 2)" ] || bad "the page's example prints otherwise:"$'\n'"$printed"
+
+# 3. The Debian package
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$b/CMakeCache.txt")
+arch=$(dpkg --print-architecture)
+(cd "$b" && cpack -G DEB -B "$work/pkg") >"$work/cpack.log" 2>&1 || { tail -20 "$work/cpack.log"; bad "cpack -G DEB"; }
+deb=$work/pkg/linetext_${version}_$arch.deb
+if [ -f "$deb" ]; then
+  got=$(dpkg-deb -c "$deb" | awk '{ print $1, $6 }' | LC_ALL=C sort | tr '\n' ' ')
+  want="-rw-r--r-- ./usr/share/doc/linetext/LICENSE -rw-r--r-- ./usr/share/doc/linetext/examples/JWC_TEMP.TXT"
+  want="$want -rw-r--r-- ./usr/share/doc/linetext/exchange-file.md -rw-r--r-- ./usr/share/man/man1/linetext.1"
+  want="$want -rwxr-xr-x ./usr/bin/linetext drwxr-xr-x ./usr/ drwxr-xr-x ./usr/bin/ drwxr-xr-x ./usr/share/"
+  want="$want drwxr-xr-x ./usr/share/doc/ drwxr-xr-x ./usr/share/doc/linetext/ drwxr-xr-x ./usr/share/doc/linetext/examples/"
+  want="$want drwxr-xr-x ./usr/share/man/ drwxr-xr-x ./usr/share/man/man1/ "
+  [ "$got" = "$want" ] || bad "the package holds: $got"
+  # dpkg in a root of its own: the machine's package database is not touched.
+  r=$work/root
+  mkdir -p "$r/var/lib/dpkg/info" "$r/var/lib/dpkg/updates" && : > "$r/var/lib/dpkg/status"
+  dpkg=(dpkg --root="$r" --log=/dev/null --path-include='*' --force-script-chrootless)
+  [ "$(id -u)" = 0 ] || dpkg=(fakeroot "${dpkg[@]}" --force-not-root)
+  if "${dpkg[@]}" -i "$deb" >"$work/dpkg.log" 2>&1; then
+    [ -x "$r/usr/bin/linetext" ] || bad "dpkg -i: no usr/bin/linetext"
+    man -M "$r/usr/share/man" -w linetext >/dev/null 2>&1 || bad "man does not find linetext in the package's root"
+    "${dpkg[@]}" -r linetext >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; bad "dpkg -r"; }
+    left=$(cd "$r" && find . -mindepth 1 -not -path './var' -not -path './var/lib' -not -path './var/lib/dpkg*')
+    [ -z "$left" ] || bad "dpkg -r left: $left"
+  else
+    cat "$work/dpkg.log"; bad "dpkg -i"
+  fi
+else
+  bad "no package $deb"
+fi
+
+if [ $fail = 0 ]; then
+  rm -rf "$work"
+  echo "release test: passed"
+else
+  echo "release test: FAILED (files in $work)"
+fi
+exit $fail
