@@ -11,7 +11,7 @@
 
 // What every call prints on entry, also when it then writes no records.
 static void entry_diagnostics() {
-    if (isTest == 2) {
+    if (isTest == TEST_TRACE) {
         con_out("\n# STR_LINE() -- iPOINTcnt<%d> -- iPOINT<%d> -- SCALE(%.1f) -- isZUSUN(%d)\n", iPOINTcnt, iPOINT,
                 SCALE, isZUSUN);
         con_out("#     PX[0]= %.1f PY[0]= %.1f \n", PX[0], PY[0]);
@@ -21,7 +21,7 @@ static void entry_diagnostics() {
         con_out("#  i Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", MOJI_W[0], MOJI_H[0], MOJI_D[0], MOJI_C[0]);
         con_out("#  w Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", dMOJI_w, dMOJI_w, dMOJI_d, iMOJI_p);
     }
-    if (isTest == 1)
+    if (isTest == TEST_FILL)
         tf_printf(fpw, "#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", dMOJI_w, dMOJI_d, iMOJI_p, ChS001);
 }
 
@@ -32,7 +32,7 @@ static void entry_diagnostics() {
 // is not cleared: appended characters replace what the previous writer left
 // in it. Returns the number of bytes appended.
 static int fill_loop(double W, double D, double L) {
-    const bool trace = isTest == 2;
+    const bool trace = isTest == TEST_TRACE;
     const double P = (W + D) * 0.5, T = D * 0.5;
     double r = L - P;
     int i = 0, j = 0;
@@ -77,7 +77,7 @@ static struct {
 } last;
 
 static void lay_fill(double W, double D, double L) {
-    if (isTest != 2 && last.valid && W == last.W && D == last.D && L == last.L &&
+    if (isTest != TEST_TRACE && last.valid && W == last.W && D == last.D && L == last.L &&
         std::memcmp(ChS001, last.pattern, sizeof ChS001) == 0) {
         // The appended bytes and their terminator; what lies behind stays.
         if (last.n > 0) std::memcpy(ChSTR, last.fill, static_cast<size_t>(last.n) + 1);
@@ -122,7 +122,7 @@ int STR_LINE(unsigned jd_xmax) {
     const int lenin = STRLEN(ChS001);
     if (lenin == 0) return 0;
     const double L = PTDIST(x1, y1, x2, y2);
-    if (isTest == 2) {
+    if (isTest == TEST_TRACE) {
         con_out("# ChS001(%s)  lenin(%d)  dlen(%.1f)\n", ChS001, lenin, L);
         // a circle through point 2, centred on point 1, when the host can
         // read its numbers (L overflows for points near the double range's ends)
@@ -136,22 +136,21 @@ int STR_LINE(unsigned jd_xmax) {
     const double dx = x2 - x1, dy = y2 - y1;
     double s, c;
     sin_cos(a, &s, &c);
-    const double sx = x1 + W * s * 0.5, sy = y1 - c * W * 0.5;
+    const double x = x1 + W * s * 0.5, y = y1 - c * W * 0.5;
     // The host reads numbers only: no pair when one of its numbers is inf or
     // nan (a start point or a direction beyond the double range).
-    const double numbers[] = {W, D, sx, sy, dx, dy};
+    const double numbers[] = {W, D, x, y, dx, dy};
     for (double v : numbers)
         if (!std::isfinite(v)) return 3;
     // /M sets one size for both: the pitch and the fit above assume square
     // characters, so the height written must be the width they used.
-    tf_printf(fpw, "cn0 %.2f %.2f %.2f %d\n", W, W, D, iMOJI_p);
-    tf_printf(fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", sx, sy, dx, dy, ChSTR);
+    MojiPairOut(W, W, D, iMOJI_p, x, y, dx, dy, ChSTR);
     return 0;
 }
 
 int CHR_PRO(unsigned jd_x) {
     ChSTR[0] = '\0';
     STRCPY(ChSTR, ChSTR0);  // the record's text, up to its line end
-    if (isTest == 1) tf_printf(fpw, "# CHR_PRO  now \n");
+    if (isTest == TEST_FILL) tf_printf(fpw, "# CHR_PRO  now \n");
     return STR_LINE(jd_x);
 }

@@ -1,18 +1,25 @@
-// Sine, cosine and atan2 in double-double arithmetic (a value is an unevaluated
-// sum hi + lo of two doubles, about 106 bits). Only +, -, *, / and comparisons
-// on doubles, and integer operations on their bits: the builds compile without
-// fused multiply-add and with SSE2 doubles, so every operation rounds the same
-// everywhere.
+// Sine, cosine and atan2, correctly rounded in practice and the same on every
+// build. Standard algorithms:
 //
-// sin and cos: x = n * pi/2 + r with |r| <= pi/4, computed exactly from the
-// bits of 2/pi (an integer product with a 256-bit window of them, whatever the
-// size of x), then Taylor series of sin r and cos r in double-double.
-// atan2: the quotient of the smaller by the larger magnitude, u <= 1, in
-// double-double; atan u = atan(i/8) + atan((u - i/8) / (1 + u i/8)) with the
-// second argument at most 1/16 in magnitude, and its Taylor series.
+// - Double-double arithmetic: a value is an unevaluated sum hi + lo of two
+//   doubles, about 106 bits, built from the error-free sum and product
+//   (two_sum; two_prod, Dekker's product with Veltkamp's splitting). Only +, -, *, / and
+//   comparisons on doubles, and integer operations on their bits: the builds
+//   compile without fused multiply-add and with SSE2 doubles, so every
+//   operation rounds the same everywhere.
+// - Payne-Hanek argument reduction for sin and cos: x = n * pi/2 + r with
+//   |r| <= pi/4, computed exactly from the bits of 2/pi (an integer product
+//   with a 256-bit window of them, whatever the size of x).
+// - Taylor series of sin r and cos r, evaluated by Horner's rule in
+//   double-double.
+// - atan2 by a table of atan(i/8): the quotient u <= 1 of the smaller by the
+//   larger magnitude; atan u = atan(i/8) + atan((u - i/8) / (1 + u i/8)) with
+//   the second argument at most 1/16 in magnitude, and its Taylor series.
+//
 // The error before the final rounding is far below 2^-70 relative, so the
 // result is the correctly rounded one unless the exact value lies that close
-// to the midpoint of two doubles.
+// to the midpoint of two doubles. The series' term counts are those of the
+// tables that tools/trig_tables.py writes.
 #include "fill/trig.h"
 
 #include <cstdint>
@@ -114,10 +121,16 @@ dd poly(const double (*c)[2], int n, dd z) {
     return p;
 }
 
-dd sin_kernel(dd r) { return mul(r, poly(trig_sin_c, 11, mul(r, r))); }
-dd cos_kernel(dd r) { return poly(trig_cos_c, 11, mul(r, r)); }
+// The number of terms each table holds.
+template <int N>
+constexpr int terms(const double (&)[N][2]) {
+    return N;
+}
 
-// x = n * pi/2 + r for finite x >= 0, |r| <= pi/4; returns n mod 4.
+dd sin_kernel(dd r) { return mul(r, poly(trig_sin_c, terms(trig_sin_c), mul(r, r))); }
+dd cos_kernel(dd r) { return poly(trig_cos_c, terms(trig_cos_c), mul(r, r)); }
+
+// Payne-Hanek: x = n * pi/2 + r for finite x >= 0, |r| <= pi/4; returns n mod 4.
 int reduce(double x, dd* r) {
     if (x <= 0x1.921fb54442d18p-1) {  // pi/4 rounded down
         *r = {x, 0.0};
@@ -255,7 +268,7 @@ void fill_atan2(double y, double x, double* result) {
         const dd tn = add_d({u.hi - c, 0.0}, u.lo);
         const dd td = add_d(mul(u, {c, 0.0}), 1.0);
         const dd t = div(tn, td);
-        dd a = add(constant(trig_atan_i8[i]), mul(t, poly(trig_atan_c, 10, mul(t, t))));
+        dd a = add(constant(trig_atan_i8[i]), mul(t, poly(trig_atan_c, terms(trig_atan_c), mul(t, t))));
         if (swap) a = add(pi_2, neg(a));
         if (xm) a = add(pi, neg(a));
         mag = round_dd(a);

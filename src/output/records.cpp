@@ -10,6 +10,19 @@
 
 #include "run/state.h"
 
+// The text record's position and direction take ten decimals, one more than
+// the other text writers give them.
+int MojiPairOut(double w, double h, double d, int colour, double x, double y, double dx, double dy, const char* text) {
+    tf_printf(fpw, "cn0 %.2f %.2f %.2f %d\n", w, h, d, colour);
+    return tf_printf(fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", x, y, dx, dy, text);
+}
+
+// "he", two blanks, the 14 Shift-JIS bytes that say the number of elements is
+// over the limit, four blanks, MAX= and the limit.
+int HEout(unsigned limit) {
+    return tf_printf(fpw, "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=%u\n", limit);
+}
+
 int Sen(double x1, double y1, double x2, double y2) {
     return tf_printf(fpw, " %.12f %.12f %.12f %.12f \n", x1, y1, x2, y2);
 }
@@ -38,9 +51,11 @@ int SL3out(double a, double b, double c, double d, double e, double f) {
     return tf_printf(fpw, "sl %.12f %.12f %.12f %.12f %.12f %.12f\n", a, b, c, d, e, f);
 }
 
-// Debug level 1 shortens the values to two decimals.
+// At debug level 1 (the fill's settings level) the values shorten to two
+// decimals.
 int SL4out(double a, double b, double c, double d, double e, double f, double g, double h) {
-    if (isTest == 1) return tf_printf(fpw, "sl %.2f %.2f %.2f %.2f %.2f %.2f %.2f %.2f\n", a, b, c, d, e, f, g, h);
+    if (isTest == TEST_FILL)
+        return tf_printf(fpw, "sl %.2f %.2f %.2f %.2f %.2f %.2f %.2f %.2f\n", a, b, c, d, e, f, g, h);
     return tf_printf(fpw, "sl %.12f %.12f %.12f %.12f %.12f %.12f %.12f %.12f\n", a, b, c, d, e, f, g, h);
 }
 

@@ -1,9 +1,24 @@
-// The record writers: one function per record kind, each writing exactly one
-// record into the output fpw with one formatted print, and returning what the
-// print reports (bytes formatted, or -1 once the file has seen a write error).
-// The text of each record is the contract with the host; the formats stand in
-// records.cpp, one next to each writer.
+// The record writers: every record this program writes for the host to read,
+// except the echoed ones, which pass through as they came. Each record is one
+// formatted print into the output fpw; a writer returns what its last print
+// reports (bytes formatted, or -1 once the file has seen a write error), and
+// no caller looks at it. The text of each record is the contract with the host; the
+// formats stand in records.cpp, one next to each writer.
 #pragma once
+
+// Written by this program:
+// the fill's pair, a free text size and then the text placed along the line
+// (the fill's checks stand before the call; the two records are always written
+// together);
+int MojiPairOut(double w, double h, double d, int colour, double x, double y, double dx, double dy, const char* text);
+// the "he" record: the exchange file holds more than limit lines, so the run
+// refuses it;
+int HEout(unsigned limit);
+// the circle the fill marks at its trace level (Kci, below), and the
+// attribute-restoring block (IniZokusei, below).
+
+// The rest of the module: the host's other record kinds, written by no step
+// of this run.
 
 int Sen(double x1, double y1, double x2, double y2);
 int Ten(double x, double y);

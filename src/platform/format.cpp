@@ -257,10 +257,78 @@ void conv_unsigned(Out& o, unsigned v, int base, const char* sign, int width, bo
     field(o, sign, buf, static_cast<int>(r.ptr - buf), width, left, zero);
 }
 
+// One conversion's flags, width and precision (-1: none given).
+struct Spec {
+    bool left, zero;
+    int width, prec;
+};
+
+// Reads the flags, width, precision and length letters behind a '%'; returns
+// the conversion letter's place.
+const char* read_spec(const char* f, Spec* s) {
+    *s = {false, false, 0, -1};
+    for (;; f++) {
+        if (*f == '-') s->left = true;
+        else if (*f == '0') s->zero = true;
+        else break;
+    }
+    while (*f >= '0' && *f <= '9') s->width = s->width * 10 + (*f++ - '0');
+    if (*f == '.') {
+        f++;
+        s->prec = 0;
+        while (*f >= '0' && *f <= '9') s->prec = s->prec * 10 + (*f++ - '0');
+    }
+    while (*f == 'l') f++;
+    return f;
+}
+
+// One conversion, its argument taken from *ap.
+void convert(Out& o, char c, const Spec& s, va_list* ap) {
+    switch (c) {
+    case 'd':
+    case 'i': {
+        int v = va_arg(*ap, int);
+        unsigned mag = v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
+        conv_unsigned(o, mag, 10, v < 0 ? "-" : "", s.width, s.left, s.zero);
+        break;
+    }
+    case 'u':
+        conv_unsigned(o, va_arg(*ap, unsigned), 10, "", s.width, s.left, s.zero);
+        break;
+    case 'x':
+        conv_unsigned(o, va_arg(*ap, unsigned), 16, "", s.width, s.left, s.zero);
+        break;
+    case 'c': {
+        char ch = static_cast<char>(va_arg(*ap, int));
+        field(o, "", &ch, 1, s.width, s.left, false);
+        break;
+    }
+    case 's': {
+        const char* text = va_arg(*ap, const char*);
+        int n = static_cast<int>(std::strlen(text));
+        if (s.prec >= 0 && n > s.prec) n = s.prec;
+        field(o, "", text, n, s.width, s.left, false);
+        break;
+    }
+    case 'f':
+        conv_double(o, va_arg(*ap, double), s.prec < 0 ? 6 : s.prec, s.width, s.left, s.zero);
+        break;
+    case '%':
+        put(o, '%');
+        break;
+    default:  // unknown conversion: print it as it stands
+        put(o, '%');
+        if (c) put(o, c);
+        break;
+    }
+}
+
 }  // namespace
 
 int fmt_vformat(char* out, int cap, const char* fmt, va_list ap) {
     Out o{out, out + cap - 1};
+    va_list args;
+    va_copy(args, ap);
     for (const char* f = fmt; *f;) {
         if (*f != '%') {
             const char* run = f;
@@ -268,61 +336,12 @@ int fmt_vformat(char* out, int cap, const char* fmt, va_list ap) {
             put_run(o, run, static_cast<int>(f - run));
             continue;
         }
-        f++;
-        bool left = false, zero = false;
-        for (;; f++) {
-            if (*f == '-') left = true;
-            else if (*f == '0') zero = true;
-            else break;
-        }
-        int width = 0;
-        while (*f >= '0' && *f <= '9') width = width * 10 + (*f++ - '0');
-        int prec = -1;
-        if (*f == '.') {
-            f++;
-            prec = 0;
-            while (*f >= '0' && *f <= '9') prec = prec * 10 + (*f++ - '0');
-        }
-        while (*f == 'l') f++;
-        switch (*f) {
-        case 'd':
-        case 'i': {
-            int v = va_arg(ap, int);
-            unsigned mag = v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
-            conv_unsigned(o, mag, 10, v < 0 ? "-" : "", width, left, zero);
-            break;
-        }
-        case 'u':
-            conv_unsigned(o, va_arg(ap, unsigned), 10, "", width, left, zero);
-            break;
-        case 'x':
-            conv_unsigned(o, va_arg(ap, unsigned), 16, "", width, left, zero);
-            break;
-        case 'c': {
-            char c = static_cast<char>(va_arg(ap, int));
-            field(o, "", &c, 1, width, left, false);
-            break;
-        }
-        case 's': {
-            const char* s = va_arg(ap, const char*);
-            int n = static_cast<int>(std::strlen(s));
-            if (prec >= 0 && n > prec) n = prec;
-            field(o, "", s, n, width, left, false);
-            break;
-        }
-        case 'f':
-            conv_double(o, va_arg(ap, double), prec < 0 ? 6 : prec, width, left, zero);
-            break;
-        case '%':
-            put(o, '%');
-            break;
-        default:  // unknown conversion: print it as it stands
-            put(o, '%');
-            if (*f) put(o, *f);
-            break;
-        }
+        Spec s;
+        f = read_spec(f + 1, &s);
+        convert(o, *f, s, &args);
         if (*f) f++;
     }
+    va_end(args);
     *o.p = '\0';
     return static_cast<int>(o.p - out);
 }

@@ -1,5 +1,6 @@
 #include "run/handoff.h"
 
+#include "output/records.h"
 #include "platform/console.h"
 #include "platform/os.h"
 #include "run/state.h"
@@ -68,14 +69,12 @@ void open_output() {
         con_err("Cannot open file: " WORKING_COPY " \n");
         os_exit(1);
     }
-    if (isTest == 0) tf_write_behind(fpw);  // synced before the hand-back
+    if (isTest == TEST_OFF) tf_write_behind(fpw);  // synced before the hand-back
 }
 
-// The record says, in Shift-JIS, that the number of elements is over the
-// limit: "he", two blanks, the 14 bytes of the words, four blanks, MAX=150000.
 void refuse_long_file(unsigned jd_xmax) {
     if (jd_xmax <= LINE_LIMIT) return;
-    tf_printf(fpw, "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=%u\n", LINE_LIMIT);
+    HEout(LINE_LIMIT);
     if (tf_close(fpw, 0) != 0) write_failed();
     os_exit(1);  // refused: the input stays, the working copy says why
 }
@@ -90,7 +89,7 @@ void open_input() {
 }
 
 void closing_block(unsigned jd_xmax) {
-    if (isTest != 3) return;
+    if (isTest != TEST_POINTS) return;
     const int xmax = static_cast<int>(jd_xmax);
     con_out("# ------------------ main() Pattern1 end file closing ------------------ \n");
     con_out("# jd_xmax= %d stepcnt= %d Error(%d)\n", xmax, stepcnt, 0);
@@ -106,7 +105,7 @@ void close_files() {
     }
     // At level 0 the working copy is about to become the exchange file: it
     // must be complete on the disk before it takes the host's file's place.
-    if (tf_close(fpw, isTest == 0) != 0) write_failed();
+    if (tf_close(fpw, isTest == TEST_OFF) != 0) write_failed();
 }
 
 void hand_back() {

@@ -15,11 +15,11 @@
 
 int main(int argc, char** argv) {
     scan_options(argc, argv);
-    if (isTest == 2) con_out("\n\n#### debug #### Cmd-Option read\n");
+    if (isTest == TEST_TRACE) con_out("\n\n#### debug #### Cmd-Option read\n");
 
     normalise_name();
     unsigned jd_xmax = Tcopy(EXCHANGE_FILE, WORKING_COPY);  // counts the lines
-    if (isTest == 2) con_out("#  copyed to JWC_TEMP.104 \n");
+    if (isTest == TEST_TRACE) con_out("#  copyed to JWC_TEMP.104 \n");
 
     open_output();  // empties the counting copy: it becomes the output
     refuse_long_file(jd_xmax);
@@ -31,6 +31,6 @@ int main(int argc, char** argv) {
     IniZokusei();  // the initial attributes, as the last records
 
     close_files();
-    if (isTest == 0) hand_back();  // at any debug level the result stays in the working copy
+    if (isTest == TEST_OFF) hand_back();  // at any debug level the result stays in the working copy
     return 0;
 }

@@ -43,8 +43,8 @@ void opt(const char* arg) {
         break;
     case 'T':
     case 't':
-        isTest = 0;
-        if (text[0] >= '1' && text[0] <= '6') isTest = text[0] - '0';
+        isTest = TEST_OFF;
+        if (text[0] >= '1' && text[0] <= '0' + TEST_MAX) isTest = text[0] - '0';
         break;
     case 'e':
         break;
@@ -56,7 +56,7 @@ void opt(const char* arg) {
         shown = arg + 1;
         break;
     }
-    if (isTest >= 3) {
+    if (isTest >= TEST_ECHO) {
         con_out("# --- command line option ---------------\n");
         con_out("# --- (/%s)\n", shown);
         con_out("#      iMode(%d) iMode2(%d) iMode3(%d)\n", iMode, iMode2, iMode3);

@@ -17,11 +17,11 @@
     /* Current attributes */                                                            \
     X(int, COLOR, 1) X(int, TYPE, 1) X(int, LAYER, 0) X(int, GROUP, 0) X(int, TENS, 1)  \
     X(int, MOJIS, 1) X(int, MOJIK, 0)                                                   \
-    /* Initial attributes: 20 (0x14) until captured */                                  \
-    X(int, COLORi, 20) X(int, TYPEi, 20) X(int, LAYERi, 0x14) X(int, GROUPi, 0x14)      \
-    X(int, TENSi, 0x14) X(int, MOJISi, 20) X(int, MOJIKi, 20)                           \
-    X(double, MOJIWi, -20.0) X(double, MOJIHi, 20.0) X(double, MOJIDi, 20.0)            \
-    X(int, MOJICi, 20)                                                                  \
+    /* Initial attributes: NOT_SEEN until captured */                                   \
+    X(int, COLORi, NOT_SEEN) X(int, TYPEi, NOT_SEEN) X(int, LAYERi, NOT_SEEN)           \
+    X(int, GROUPi, NOT_SEEN) X(int, TENSi, NOT_SEEN) X(int, MOJISi, NOT_SEEN)           \
+    X(int, MOJIKi, NOT_SEEN) X(double, MOJIWi, -NOT_SEEN) X(double, MOJIHi, NOT_SEEN)   \
+    X(double, MOJIDi, NOT_SEEN) X(int, MOJICi, NOT_SEEN)                                \
     /* Layer-group scale */                                                             \
     X(double, SCALE, 1.0)                                                               \
     /* Indicated points */                                                              \

@@ -49,6 +49,21 @@ inline int copy_text(char* dst, const char* src, int max, int line) {
     return n;
 }
 
+// Debug levels (isTest), by what each one prints. Every level is tested for
+// equality, except the option echo (TEST_ECHO and up); levels 4 and 6 print
+// the option echo only.
+constexpr int TEST_OFF = 0;      // no diagnostics; the result replaces the exchange file
+constexpr int TEST_FILL = 1;     // the fill's settings line and "# CHR_PRO  now " in the output
+constexpr int TEST_TRACE = 2;    // the driver's progress, the fill's trace and its circle record
+constexpr int TEST_POINTS = 3;   // one line per point record and the closing block
+constexpr int TEST_RECORDS = 5;  // three lines per record read
+constexpr int TEST_ECHO = 3;     // the option echo: this level and every one above
+constexpr int TEST_MAX = 6;      // the highest level /T takes
+
+// An initial attribute holds NOT_SEEN (20, 0x14 in the hexadecimal records)
+// until the first record of its kind is read.
+constexpr int NOT_SEEN = 20;
+
 // Options and debug level (set by the option parser, before any file is opened)
 extern char ChS001[PATTERN_MAX + 1];  // pattern text: up to PATTERN_MAX bytes and a terminating zero
 extern double dMOJI_w;                // width and height of the text the fill writes (5.0)
@@ -73,19 +88,20 @@ extern int MOJIS;  // "cn", text size class, 0 for the free size (1)
 extern int MOJIK;  // "cc", decimal (0)
 
 // Initial attributes: the first value of each attribute in the exchange file.
-// 20 means "none seen yet": while a variable holds 20, the next record of its
-// kind captures the current value, and after that it no longer changes.
-extern int COLORi;     // captures COLOR (20)
-extern int TYPEi;      // captures TYPE (20)
-extern int LAYERi;     // captures LAYER (0x14)
-extern int GROUPi;     // captures GROUP (0x14)
-extern int TENSi;      // captures TENS (0x14)
-extern int MOJISi;     // captures MOJIS; 0 once a free size is captured (20)
-extern int MOJIKi;     // captures MOJIK (20)
-extern double MOJIWi;  // free-size width (-20.0: written back only when > 0)
-extern double MOJIHi;  // free-size height (20.0)
-extern double MOJIDi;  // free-size spacing (20.0)
-extern int MOJICi;     // free-size colour (20)
+// While a variable holds NOT_SEEN, the next record of its kind captures the
+// current value, and after that it no longer changes; a first record that
+// carries 20 itself leaves the mark in place. All start at NOT_SEEN.
+extern int COLORi;     // captures COLOR
+extern int TYPEi;      // captures TYPE
+extern int LAYERi;     // captures LAYER
+extern int GROUPi;     // captures GROUP
+extern int TENSi;      // captures TENS
+extern int MOJISi;     // captures MOJIS; 0 once a free size is captured
+extern int MOJIKi;     // captures MOJIK
+extern double MOJIWi;  // free-size width (-NOT_SEEN: written back only when > 0)
+extern double MOJIHi;  // free-size height
+extern double MOJIDi;  // free-size spacing
+extern int MOJICi;     // free-size colour
 
 // Text sizes: index 0 the free size ("cn0"), 1 to 10 the size classes ("hc")
 extern double MOJI_W[11];  // width per size

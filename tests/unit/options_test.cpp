@@ -4,23 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <string>
 
 #include "run/state.h"
 
 namespace {
-
-TEST(Options, PatternTextIsCutAfter256AndNothingRemains) {
-    std::string longer(300, 'p');
-    opt(("/Z" + longer).c_str());
-    EXPECT_EQ(std::strlen(ChS001), 256u);
-    opt("/Zxy");
-    EXPECT_STREQ(ChS001, "xy");
-    EXPECT_EQ(ChS001[3], 'p');  // the old bytes behind the terminator are never read
-    opt("$z");
-    EXPECT_STREQ(ChS001, "");
-}
 
 TEST(Options, NumbersThatAreNoGoodWidths) {
     dMOJI_w = 5.0;
@@ -42,15 +29,6 @@ TEST(Options, ColourSaturatesInsteadOfWrapping) {
     opt("/K -0");
     EXPECT_EQ(iMOJI_p, 0);
     iMOJI_p = 1;
-}
-
-TEST(Options, DebugLevelLooksAtOneByteOnly) {
-    opt("/T12");
-    EXPECT_EQ(isTest, 1);
-    opt("/t6x");
-    EXPECT_EQ(isTest, 6);
-    opt("/T0");
-    EXPECT_EQ(isTest, 0);
 }
 
 }  // namespace

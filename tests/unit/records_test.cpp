@@ -61,14 +61,7 @@ TEST(Writers, Sl4outShortensOnlyAtLevel1) {
     isTest = 0;
 }
 
-TEST(Writers, LengthOnlyFunctionsWriteNothing) {
-    EXPECT_EQ(LengSen(0, 0, 3, 4), 5.0);
-    EXPECT_EQ(written([] {
-                  LengSen(1, 1, 2, 2);
-                  LINE_PRO(7);
-              }),
-              "");
-}
+TEST(Writers, LengSenIsTheSegmentLength) { EXPECT_EQ(LengSen(0, 0, 3, 4), 5.0); }
 
 // The initial attributes as the reader leaves them, then the block.
 struct Initial {
