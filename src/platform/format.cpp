@@ -258,14 +258,14 @@ void conv_unsigned(Out& o, unsigned v, int base, const char* sign, int width, bo
 }
 
 // One conversion's flags, width and precision (-1: none given).
-struct Spec {
+struct Conversion {
     bool left, zero;
     int width, prec;
 };
 
 // Reads the flags, width, precision and length letters behind a '%'; returns
 // the conversion letter's place.
-const char* read_spec(const char* f, Spec* s) {
+const char* read_conversion(const char* f, Conversion* s) {
     *s = {false, false, 0, -1};
     for (;; f++) {
         if (*f == '-') s->left = true;
@@ -283,7 +283,7 @@ const char* read_spec(const char* f, Spec* s) {
 }
 
 // One conversion, its argument taken from *ap.
-void convert(Out& o, char c, const Spec& s, va_list* ap) {
+void convert(Out& o, char c, const Conversion& s, va_list* ap) {
     switch (c) {
     case 'd':
     case 'i': {
@@ -336,8 +336,8 @@ int fmt_vformat(char* out, int cap, const char* fmt, va_list ap) {
             put_run(o, run, static_cast<int>(f - run));
             continue;
         }
-        Spec s;
-        f = read_spec(f + 1, &s);
+        Conversion s;
+        f = read_conversion(f + 1, &s);
         convert(o, *f, s, &args);
         if (*f) f++;
     }
