@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "decimal_end.h"
 #include "input/fields.h"
 #include "platform/format.h"
 
@@ -24,33 +25,6 @@ namespace {
 [[noreturn]] void finding(const char* what, const char* a, const char* b) {
     std::fprintf(stderr, "linetext numbers fuzz: %s\n  ours: [%s]\n  libc: [%s]\n", what, a, b);
     std::abort();
-}
-
-bool digit(char c) { return c >= '0' && c <= '9'; }
-
-// The end of the decimal number at the start of s after white space, or s.
-const char* decimal_end(const char* s) {
-    const char* q = s;
-    while (*q == ' ' || (*q >= '\t' && *q <= '\r')) q++;
-    if (*q == '+' || *q == '-') q++;
-    const char* m = q;
-    while (digit(*q)) q++;
-    bool any = q > m;
-    if (*q == '.') {
-        const char* f = ++q;
-        while (digit(*q)) q++;
-        any = any || q > f;
-    }
-    if (!any) return s;
-    if (*q == 'e' || *q == 'E') {
-        const char* e = q + 1;
-        if (*e == '+' || *e == '-') e++;
-        if (digit(*e)) {
-            while (digit(*e)) e++;
-            q = e;
-        }
-    }
-    return q;
 }
 
 void check_scan(const uint8_t* data, size_t size) {

@@ -15,6 +15,8 @@
 #include <random>
 #include <string>
 
+#include "decimal_end.h"
+
 namespace {
 
 std::uint64_t bits(double d) {
@@ -23,33 +25,13 @@ std::uint64_t bits(double d) {
     return b;
 }
 
-bool digit(char c) { return c >= '0' && c <= '9'; }
-
 // The reference: strtod given only the decimal number at the start of s
 // (white space, a sign, digits with at most one point, an exponent with a
 // digit), and no number where strtod's value is an infinity. Gives the
 // characters taken, 0 for none.
 size_t reference(const char* s, double* value) {
-    const char* q = s;
-    while (std::isspace(static_cast<unsigned char>(*q))) q++;
-    if (*q == '+' || *q == '-') q++;
-    const char* m = q;
-    while (digit(*q)) q++;
-    bool any = q > m;
-    if (*q == '.') {
-        const char* f = ++q;
-        while (digit(*q)) q++;
-        any = any || q > f;
-    }
-    if (!any) return 0;
-    if (*q == 'e' || *q == 'E') {
-        const char* e = q + 1;
-        if (*e == '+' || *e == '-') e++;
-        if (digit(*e)) {
-            while (digit(*e)) e++;
-            q = e;
-        }
-    }
+    const char* q = decimal_end(s);
+    if (q == s) return 0;
     std::string number(s, q);
     *value = std::strtod(number.c_str(), nullptr);
     return std::isinf(*value) ? 0 : number.size();
