@@ -132,15 +132,33 @@ void after(Act a) {
     if (a == KILL_AFTER_CALL) kill();
 }
 
+// The usual call: failed, it does nothing and returns `failed`.
+template <class R, class F, class... Args>
+R call_or_fail(Act a, R failed, F real, Args... args) {
+    if (a == FAIL) return failed;
+    R r = real(args...);
+    after(a);
+    return r;
+}
+
+// A close: failed, it has still closed, as Windows does.
+template <class F>
+BOOL close_then_fail(Act a, F real, HANDLE h) {
+    BOOL r = real(h);
+    if (a == FAIL) {
+        SetLastError(error);
+        return FALSE;
+    }
+    after(a);
+    return r;
+}
+
 }  // namespace
 
 HANDLE fault_CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD flags,
                          HANDLE templ) {
-    Act a = decide(CREATE, name);
-    if (a == FAIL) return INVALID_HANDLE_VALUE;
-    HANDLE r = CreateFileA(name, access, share, sa, how, flags, templ);
-    after(a);
-    return r;
+    return call_or_fail(decide(CREATE, name), INVALID_HANDLE_VALUE, CreateFileA, name, access, share, sa, how, flags,
+                        templ);
 }
 
 BOOL fault_ReadFile(HANDLE f, LPVOID buf, DWORD n, LPDWORD got, LPOVERLAPPED o) {
@@ -166,66 +184,24 @@ BOOL fault_WriteFile(HANDLE f, LPCVOID buf, DWORD n, LPDWORD put, LPOVERLAPPED o
     return r;
 }
 
-BOOL fault_FlushFileBuffers(HANDLE f) {
-    Act a = decide(FLUSH);
-    if (a == FAIL) return FALSE;
-    BOOL r = FlushFileBuffers(f);
-    after(a);
-    return r;
-}
+BOOL fault_FlushFileBuffers(HANDLE f) { return call_or_fail(decide(FLUSH), FALSE, FlushFileBuffers, f); }
 
-BOOL fault_CloseHandle(HANDLE f) {
-    Act a = decide(CLOSE);
-    BOOL r = CloseHandle(f);
-    if (a == FAIL) {
-        SetLastError(error);
-        return FALSE;
-    }
-    after(a);
-    return r;
-}
+BOOL fault_CloseHandle(HANDLE f) { return close_then_fail(decide(CLOSE), CloseHandle, f); }
 
 BOOL fault_MoveFileExA(LPCSTR from, LPCSTR to, DWORD how) {
-    Act a = decide(MOVE, from, to);
-    if (a == FAIL) return FALSE;
-    BOOL r = MoveFileExA(from, to, how);
-    after(a);
-    return r;
+    return call_or_fail(decide(MOVE, from, to), FALSE, MoveFileExA, from, to, how);
 }
 
-BOOL fault_DeleteFileA(LPCSTR name) {
-    Act a = decide(REMOVE, name);
-    if (a == FAIL) return FALSE;
-    BOOL r = DeleteFileA(name);
-    after(a);
-    return r;
-}
+BOOL fault_DeleteFileA(LPCSTR name) { return call_or_fail(decide(REMOVE, name), FALSE, DeleteFileA, name); }
 
 HANDLE fault_FindFirstFileA(LPCSTR name, LPWIN32_FIND_DATAA fd) {
-    Act a = decide(FIND_FIRST, name);
-    if (a == FAIL) return INVALID_HANDLE_VALUE;
-    HANDLE r = FindFirstFileA(name, fd);
-    after(a);
-    return r;
+    return call_or_fail(decide(FIND_FIRST, name), INVALID_HANDLE_VALUE, FindFirstFileA, name, fd);
 }
 
-BOOL fault_FindClose(HANDLE f) {
-    Act a = decide(FIND_CLOSE);
-    BOOL r = FindClose(f);
-    if (a == FAIL) {
-        SetLastError(error);
-        return FALSE;
-    }
-    after(a);
-    return r;
-}
+BOOL fault_FindClose(HANDLE f) { return close_then_fail(decide(FIND_CLOSE), FindClose, f); }
 
 DWORD fault_GetFileAttributesA(LPCSTR name) {
-    Act a = decide(ATTRIBUTES, name);
-    if (a == FAIL) return INVALID_FILE_ATTRIBUTES;
-    DWORD r = GetFileAttributesA(name);
-    after(a);
-    return r;
+    return call_or_fail(decide(ATTRIBUTES, name), INVALID_FILE_ATTRIBUTES, GetFileAttributesA, name);
 }
 
 void fault_Sleep(DWORD ms) {
