@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "run/contract.h"
 #include "run/state.h"
 
 // The text record's position and direction take ten decimals, one more than
@@ -19,9 +20,7 @@ int MojiPairOut(double w, double h, double d, int colour, double x, double y, do
 
 // "he", two blanks, the 14 Shift-JIS bytes that say the number of elements is
 // over the limit, four blanks, MAX= and the limit.
-int HEout(unsigned limit) {
-    return tf_printf(fpw, "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=%u\n", limit);
-}
+int HEout(unsigned limit) { return tf_printf(fpw, HE_RECORD_HEAD "%u\n", limit); }
 
 int Sen(double x1, double y1, double x2, double y2) {
     return tf_printf(fpw, " %.12f %.12f %.12f %.12f \n", x1, y1, x2, y2);

@@ -30,15 +30,15 @@ void normalise_name() {
 unsigned Tcopy(const char* source, const char* destination) {
     TextFile* in = tf_open_read(source);
     if (!in) {
-        con_err("Cannot open file: %s \n", source);
-        os_exit(-1);
+        con_err(MSG_CANNOT_OPEN "%s \n", source);
+        os_exit(STATUS_COPY_FAILED);
     }
     // A new file of this run: a link left under the name (to the exchange
     // file, to anyone's file) is removed, never written through.
     TextFile* out = tf_open_new(destination);
     if (!out) {
-        con_err("Cannot open file: %s \n", destination);
-        os_exit(-1);
+        con_err(MSG_CANNOT_OPEN "%s \n", destination);
+        os_exit(STATUS_COPY_FAILED);
     }
     // Lines as the reader takes them, with a buffer of the same size. Line
     // LINE_LIMIT + 1 is still copied and counted, which is how a file that is
@@ -50,15 +50,15 @@ unsigned Tcopy(const char* source, const char* destination) {
     tf_close(out, 0);
     // A file that could not be read to its end must not pass for a shorter one.
     if (tf_close(in, 0) != 0) {
-        con_err("Cannot read file: %s \n", source);
-        os_exit(-1);
+        con_err(MSG_CANNOT_READ "%s \n", source);
+        os_exit(STATUS_COPY_FAILED);
     }
     return count;
 }
 
 static void write_failed() {
-    con_err("Cannot write file: " WORKING_COPY " \n");
-    os_exit(1);
+    con_err(MSG_CANNOT_WRITE WORKING_COPY " \n");
+    os_exit(STATUS_REFUSED);
 }
 
 // The output is a new file of this run too: whatever took the name since the
@@ -66,8 +66,8 @@ static void write_failed() {
 void open_output() {
     fpw = tf_open_new(WORKING_COPY);
     if (!fpw) {
-        con_err("Cannot open file: " WORKING_COPY " \n");
-        os_exit(1);
+        con_err(MSG_CANNOT_OPEN WORKING_COPY " \n");
+        os_exit(STATUS_REFUSED);
     }
     if (isTest == TEST_OFF) tf_write_behind(fpw);  // synced before the hand-back
 }
@@ -76,15 +76,15 @@ void refuse_long_file(unsigned jd_xmax) {
     if (jd_xmax <= LINE_LIMIT) return;
     HEout(LINE_LIMIT);
     if (tf_close(fpw, 0) != 0) write_failed();
-    os_exit(1);  // refused: the input stays, the working copy says why
+    os_exit(STATUS_REFUSED);  // refused: the input stays, the working copy says why
 }
 
 void open_input() {
     fp = tf_open_read(EXCHANGE_FILE);
     if (!fp) {
-        con_err("Cannot open file: " EXCHANGE_FILE " \n");
+        con_err(MSG_CANNOT_OPEN EXCHANGE_FILE " \n");
         tf_close(fpw, 0);
-        os_exit(1);
+        os_exit(STATUS_REFUSED);
     }
 }
 
@@ -99,9 +99,9 @@ void closing_block(unsigned jd_xmax) {
 
 void close_files() {
     if (tf_close(fp, 0) != 0) {
-        con_err("Cannot read file: " EXCHANGE_FILE " \n");
+        con_err(MSG_CANNOT_READ EXCHANGE_FILE " \n");
         tf_close(fpw, 0);
-        os_exit(1);
+        os_exit(STATUS_REFUSED);
     }
     // At level 0 the working copy is about to become the exchange file: it
     // must be complete on the disk before it takes the host's file's place.
@@ -110,8 +110,8 @@ void close_files() {
 
 void hand_back() {
     if (os_replace(WORKING_COPY, EXCHANGE_FILE) != 0) {
-        con_err("Cannot open file: " EXCHANGE_FILE " \n");
-        os_exit(-1);
+        con_err(MSG_CANNOT_OPEN EXCHANGE_FILE " \n");
+        os_exit(STATUS_COPY_FAILED);
     }
     // Status 0 promises the result on the disk, the new name included. Past
     // the rename the result is in place, so a failed sync cannot turn it into

@@ -2,13 +2,7 @@
 // the counting copy, the working copy and the replacement at the end.
 #pragma once
 
-// The exchange file the host writes and reads back, and the working copy that
-// receives the output of the run.
-#define EXCHANGE_FILE "JWC_TEMP.TXT"
-#define WORKING_COPY "JWC_TEMP.104"
-
-// Most lines an exchange file may have; also the most records the reader reads.
-const unsigned LINE_LIMIT = 150000;
+#include "run/contract.h"
 
 // Gives the host's exchange file, found under any case of its name, exactly
 // the name EXCHANGE_FILE.

@@ -2,6 +2,7 @@
 
 #include "input/fields.h"
 #include "platform/console.h"
+#include "run/contract.h"
 #include "run/state.h"
 
 void scan_options(int argc, char** argv) {
@@ -52,7 +53,7 @@ void opt(const char* arg) {
         shown = arg + 1;
         break;
     default:
-        con_err("\n illegal Option.\n");
+        con_err(MSG_ILLEGAL_OPTION);
         shown = arg + 1;
         break;
     }
