@@ -4,18 +4,24 @@
 # 1. Two clean copies of the tree (the files git tracks and the new ones it
 #    does not ignore) at different paths, copied and built one after the
 #    other, must give the same bytes: the release zip and SHA256SUMS
-#    (tools/release.sh), the 32-bit and 64-bit linetext.exe, and the Linux
-#    linetext built as the README builds it.
+#    (tools/release.sh), the 32-bit and 64-bit linetext.exe, the Linux
+#    linetext built as the README builds it, its compressed manual page and
+#    changelog, and the Debian package. That build, without the tests, has
+#    no test target, nor has a build directory configured with the tests
+#    and then without them.
 # 2. From the first copy's Linux build: cmake --install into a prefix gives
 #    the stripped program, the manual page and the documents, and nothing
 #    else; the manual page renders and lints clean; the EXAMPLES of the
 #    manual page, run with the installed program, print what the page says.
-# 3. The Debian package (cpack -G DEB): its name, its contents list, and an
-#    install and a removal with dpkg in a root of its own, after which man
-#    finds the page and the removal leaves no file behind.
+# 3. The Debian package (cpack -G DEB): its name, its contents list, lintian
+#    without an error, a warning or an override that no longer applies, the
+#    changelog's version the package's, and an install and a removal with
+#    dpkg in a root of its own, after which man finds the page and the
+#    removal leaves no file behind.
 #
 # Everything happens in build-release-test/, which is removed when all
-# passed. Needs what the Windows suite needs, zip, mandoc or groff, man-db.
+# passed. Needs what the Windows suite needs, zip, mandoc or groff, man-db,
+# lintian.
 #
 #   bash tests/release_test.sh
 set -u
@@ -29,6 +35,7 @@ bad() { echo "FAIL: $*"; fail=1; }
 SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct) || { echo "release test: needs a git clone"; exit 1; }
 export SOURCE_DATE_EPOCH
 artefacts="dist/SHA256SUMS dist/linetext-*-win32.zip build-win-i686/linetext.exe build-win-x86_64/linetext.exe build/linetext"
+artefacts="$artefacts build/linetext.1.gz build/changelog.gz build/pkg/linetext_*.deb"
 
 build_copy() {  # DIR: a copy of the tree there, built
   local src=$1 start=$SECONDS
@@ -39,7 +46,8 @@ build_copy() {  # DIR: a copy of the tree there, built
   { cmake -S "$src" -B "$src/build" -DLINETEXT_TESTS=OFF && cmake --build "$src/build" -j2; } >"$src.log" 2>&1 &&
     bash "$src/tools/release.sh" >>"$src.log" 2>&1 &&
     { cmake -S "$src" -B "$src/build-win-x86_64" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-x86_64.cmake" \
-            -DCMAKE_BUILD_TYPE=Release && cmake --build "$src/build-win-x86_64" -j2 --target linetext; } >>"$src.log" 2>&1 ||
+            -DCMAKE_BUILD_TYPE=Release && cmake --build "$src/build-win-x86_64" -j2 --target linetext; } >>"$src.log" 2>&1 &&
+    (cd "$src/build" && cpack -G DEB -B "$src/build/pkg") >>"$src.log" 2>&1 ||
     { tail -20 "$src.log"; return 1; }
   echo "built $src in $((SECONDS - start)) s"
 }
@@ -54,15 +62,25 @@ for f in $artefacts; do
   fi
 done
 grep -q -F "$work" "$work/one/linetext/build/linetext" && bad "the build path is in build/linetext"
+# No test target without the tests, also where an earlier configure had them.
+targets() { cmake --build "$1" --target help | grep -i test; }
+t=$(targets "$work/one/linetext/build") && bad "test targets in a build without the tests: $t"
+r=$work/reconfigured
+{ cmake -S "$work/one/linetext" -B "$r" -DLINETEXT_TESTS=ON && cmake -S "$work/one/linetext" -B "$r" -DLINETEXT_TESTS=OFF; } >/dev/null ||
+  bad "cmake -DLINETEXT_TESTS=ON, then OFF"
+t=$(targets "$r") && bad "test targets after re-configuring without the tests: $t"
 
 # 2. Install into a prefix
 b=$work/one/linetext/build p=$work/prefix
 cmake --install "$b" --prefix "$p" >/dev/null || bad "cmake --install"
 got=$(cd "$p" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
-want="./bin/linetext ./share/doc/linetext/LICENSE ./share/doc/linetext/examples/JWC_TEMP.TXT ./share/doc/linetext/exchange-file.md ./share/man/man1/linetext.1 "
+want="./bin/linetext ./share/doc/linetext/changelog.gz ./share/doc/linetext/copyright ./share/doc/linetext/examples/JWC_TEMP.TXT"
+want="$want ./share/doc/linetext/exchange-file.md ./share/man/man1/linetext.1.gz "
 [ "$got" = "$want" ] || bad "installed: $got"
 readelf -S "$p/bin/linetext" | grep -q '\.symtab' && bad "bin/linetext is not stripped"
-page=$p/share/man/man1/linetext.1
+# The linters read the page as installed, uncompressed.
+page=$work/linetext.1
+gzip -dc "$p/share/man/man1/linetext.1.gz" >"$page" || bad "share/man/man1/linetext.1.gz is no gzip file"
 linted=
 if command -v mandoc >/dev/null; then
   out=$(mandoc -Tlint -Wall "$page" 2>&1) || [ -n "$out" ] || out="mandoc failed"
@@ -76,9 +94,9 @@ if command -v groff >/dev/null; then
 fi
 [ -n "$linted" ] || { echo "no mandoc nor groff: the manual page is not linted"; [ "${CI:-}" = true ] && fail=1; }
 if command -v man >/dev/null; then
-  out=$(MANWIDTH=80 man -l "$page" 2>&1 >/dev/null)
+  out=$(MANWIDTH=80 man -l "$p/share/man/man1/linetext.1.gz" 2>&1 >/dev/null)
   [ -z "$out" ] || bad "man -l: $out"
-  MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q 'EXIT STATUS' || bad "man -l shows no EXIT STATUS"
+  MANWIDTH=80 man -l "$p/share/man/man1/linetext.1.gz" 2>/dev/null | grep -q 'EXIT STATUS' || bad "man -l shows no EXIT STATUS"
 else
   echo "no man (apt-get install -y man-db): the page is not rendered"; [ "${CI:-}" = true ] && fail=1
 fi
@@ -93,16 +111,31 @@ printed=$(cd "$work" && TMPDIR=$work PATH=$p/bin:$PATH bash -c "$(example 1)" 2>
 # 3. The Debian package
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$b/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
-(cd "$b" && cpack -G DEB -B "$work/pkg") >"$work/cpack.log" 2>&1 || { tail -20 "$work/cpack.log"; bad "cpack -G DEB"; }
-deb=$work/pkg/linetext_${version}_$arch.deb
+deb=$b/pkg/linetext_${version}_$arch.deb
 if [ -f "$deb" ]; then
   got=$(dpkg-deb -c "$deb" | awk '{ print $1, $6 }' | LC_ALL=C sort | tr '\n' ' ')
-  want="-rw-r--r-- ./usr/share/doc/linetext/LICENSE -rw-r--r-- ./usr/share/doc/linetext/examples/JWC_TEMP.TXT"
-  want="$want -rw-r--r-- ./usr/share/doc/linetext/exchange-file.md -rw-r--r-- ./usr/share/man/man1/linetext.1"
+  want="-rw-r--r-- ./usr/share/doc/linetext/changelog.gz -rw-r--r-- ./usr/share/doc/linetext/copyright"
+  want="$want -rw-r--r-- ./usr/share/doc/linetext/examples/JWC_TEMP.TXT -rw-r--r-- ./usr/share/doc/linetext/exchange-file.md"
+  want="$want -rw-r--r-- ./usr/share/lintian/overrides/linetext -rw-r--r-- ./usr/share/man/man1/linetext.1.gz"
   want="$want -rwxr-xr-x ./usr/bin/linetext drwxr-xr-x ./usr/ drwxr-xr-x ./usr/bin/ drwxr-xr-x ./usr/share/"
   want="$want drwxr-xr-x ./usr/share/doc/ drwxr-xr-x ./usr/share/doc/linetext/ drwxr-xr-x ./usr/share/doc/linetext/examples/"
+  want="$want drwxr-xr-x ./usr/share/lintian/ drwxr-xr-x ./usr/share/lintian/overrides/"
   want="$want drwxr-xr-x ./usr/share/man/ drwxr-xr-x ./usr/share/man/man1/ "
   [ "$got" = "$want" ] || bad "the package holds: $got"
+  first=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/linetext/changelog.gz | gzip -dc | head -1)
+  case $first in "linetext ($version) "*) ;; *) bad "the changelog's last entry is not version $version: $first" ;; esac
+  # Every tag that stays is overridden, with its reason in the override file.
+  if command -v lintian >/dev/null; then
+    out=$(lintian --fail-on error,warning --info --show-overrides "$deb" 2>&1) && ok=1 || ok=0
+    out=$(printf '%s\n' "$out" | grep -v '^running with root privileges')
+    if [ $ok = 0 ] || printf '%s\n' "$out" | grep -qE '^(E|W): |unused-override|mismatched-override'; then
+      bad "lintian:"$'\n'"$out"
+    else
+      echo "lintian: no error, no warning, $(printf '%s\n' "$out" | grep -c '^O: ') tag(s) overridden"
+    fi
+  else
+    echo "no lintian (apt-get install -y lintian): the package is not checked"; [ "${CI:-}" = true ] && fail=1
+  fi
   # dpkg in a root of its own: the machine's package database is not touched.
   r=$work/root
   mkdir -p "$r/var/lib/dpkg/info" "$r/var/lib/dpkg/updates" && : > "$r/var/lib/dpkg/status"
