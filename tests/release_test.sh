@@ -126,12 +126,12 @@ if [ -f "$deb" ]; then
   case $first in "linetext ($version) "*) ;; *) bad "the changelog's last entry is not version $version: $first" ;; esac
   # Every tag that stays is overridden, with its reason in the override file.
   if command -v lintian >/dev/null; then
-    out=$(lintian --fail-on error,warning --info --show-overrides "$deb" 2>&1) && ok=1 || ok=0
+    out=$(lintian --fail-on error,warning --info "$deb" 2>&1) && ok=1 || ok=0
     out=$(printf '%s\n' "$out" | grep -v '^running with root privileges')
     if [ $ok = 0 ] || printf '%s\n' "$out" | grep -qE '^(E|W): |unused-override|mismatched-override'; then
       bad "lintian:"$'\n'"$out"
     else
-      echo "lintian: no error, no warning, $(printf '%s\n' "$out" | grep -c '^O: ') tag(s) overridden"
+      echo "lintian: no error, no warning (overrides: packaging/lintian-overrides)"
     fi
   else
     echo "no lintian (apt-get install -y lintian): the package is not checked"; [ "${CI:-}" = true ] && fail=1
