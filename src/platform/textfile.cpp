@@ -3,17 +3,12 @@
 #include <cstring>
 
 #include "platform/format.h"
-#include "platform/linescan.h"
 #include "platform/os.h"
 
 // A written file goes out in whole, aligned blocks of BUF_SIZE bytes; what a
 // write puts beyond the block waits in the slack behind it, which holds the
 // longest formatted line with a CR before every byte.
 enum { BUF_SIZE = 1 << 16, SLACK = 2 * FMT_LINE_MAX, POOL_SIZE = 4 };
-
-// A record is read into an aligned buffer with room behind it, so that its
-// bytes can be cleared and echoed sixteen at a time.
-enum { PAD = 16 };
 
 struct TextFile {
     OsFile os;
@@ -27,7 +22,7 @@ struct TextFile {
     // Reading records: the last one read (all zero behind its length) and,
     // for a record that holds a NUL byte, its bytes up to that NUL.
     int record_length;
-    alignas(PAD) char record[TF_RECORD_SIZE_MAX + PAD];
+    char record[TF_RECORD_SIZE_MAX];
     char cut[TF_RECORD_SIZE_MAX];
     char buf[BUF_SIZE + SLACK];
 };
@@ -91,58 +86,7 @@ static int plain_run(const char* p, int n) {
     return cr ? static_cast<int>(static_cast<const char*>(cr) - p) : n;
 }
 
-// The usual read: bytes of 0x0E and up, then LF or CR LF, whole in the buffer
-// and within max. Copies it to out and returns its length, or -1 when the
-// read is not of that kind (nothing is taken then). The bytes go sixteen at
-// a time; behind the read's terminator only zero bytes are written.
-static int usual_read(TextFile* f, char* out, int max) {
-    const char* p = f->buf + f->pos;
-    int avail = f->len - f->pos;
-    if (avail > max) avail = max;
-    int i = 0;
-    for (;;) {
-        if (i >= avail) return -1;
-        // pos + i < len <= BUF_SIZE: the sixteen bytes lie in buf, though
-        // the last of them may be stale.
-        const int k = first_below_0e_16(p + i);
-        if (k == 16) {
-            if (i + 16 > avail) return -1;
-            std::memcpy(out + i, p + i, 16);
-            i += 16;
-            continue;
-        }
-        const int e = i + k;  // the first byte below 0x0E: the line end, or not the usual read
-        int skip;
-        if (e < avail && p[e] == '\n') skip = e + 1;
-        else if (e + 1 < avail && p[e] == '\r' && p[e + 1] == '\n') skip = e + 2;
-        else return -1;
-        if (i + 16 <= max + 1) {
-            copy16_line_end(out + i, p + i, k);
-            if (k == 15) out[e + 1] = '\0';
-        } else {
-            for (int j = 0; j < k; j++) out[i + j] = p[i + j];
-            out[e] = '\n';
-            out[e + 1] = '\0';
-        }
-        f->pos += skip;
-        f->nul = -1;
-        return e + 1;
-    }
-}
-
-// Any read, byte run by byte run; kept out of line, so that the usual read
-// is a small leaf.
-__attribute__((noinline)) static int any_read(TextFile* f, char* out, int size);
-
 int tf_gets(TextFile* f, char* out, int size) {
-    if (f->pos < f->len) {
-        int r = usual_read(f, out, size - 1);
-        if (r >= 0) return r;
-    }
-    return any_read(f, out, size);
-}
-
-static int any_read(TextFile* f, char* out, int size) {
     int n = 0, max = size - 1;
     while (n < max) {
         if (f->pos == f->len && !refill(f)) break;
@@ -244,24 +188,6 @@ int tf_write(TextFile* f, const char* s, int n) {
     return f->failed ? -1 : n;
 }
 
-// Writes one read as tf_gets gave it: the read's only line feed, if any, is
-// its last byte. The bytes go over in blocks of PAD, so s must have room for
-// n rounded up to a multiple of PAD.
-static int write_read(TextFile* f, const char* s, int n) {
-    if (n > FMT_LINE_MAX) return tf_write(f, s, n);
-    char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the read and its padding
-    const int body = n > 0 && s[n - 1] == '\n' ? n - 1 : n;
-    for (int i = 0; i < body; i += PAD) std::memcpy(d + i, s + i, PAD);
-    f->len += body;
-    if (body < n) {
-        d[body] = '\r';
-        d[body + 1] = '\n';
-        f->len += 2;
-    }
-    spill(f);
-    return f->failed ? -1 : n;
-}
-
 // Formats straight into the buffer, then gives each line feed its CR in
 // place, from the back.
 int tf_printf(TextFile* f, const char* fmt, ...) {
@@ -285,9 +211,9 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
 // Records ---------------------------------------------------------------
 
 int tf_read_record(TextFile* f, int size, TfRecord* r) {
-    // The last record's bytes are cleared in aligned blocks (the padding
-    // takes the last one), so that only zero bytes lie behind the next.
-    for (int k = 0; k <= f->record_length; k += PAD) std::memset(f->record + k, 0, PAD);
+    // The last record's bytes are cleared, so that only zero bytes lie
+    // behind the next.
+    if (f->record_length > 0) std::memset(f->record, 0, static_cast<size_t>(f->record_length));
     if (size > TF_RECORD_SIZE_MAX) size = TF_RECORD_SIZE_MAX;
     const int n = tf_gets(f, f->record, size);
     f->record_length = n;
@@ -305,42 +231,12 @@ int tf_read_record(TextFile* f, int size, TfRecord* r) {
 }
 
 int tf_echo_record(TextFile* f, const TfRecord* r) {
-    write_read(f, r->bytes, r->length);
+    tf_write(f, r->bytes, r->length);
     if (r->length == 0 || r->bytes[r->length - 1] != '\n') tf_write(f, "\n", 1);
     return f->failed ? -1 : r->length;
 }
 
 // Copying ---------------------------------------------------------------
-
-// The usual stretch of a file, 64 bytes at a time from the start of a line
-// at p: lines that end in CR LF and take one read each, so that they are
-// counted and copied as they stand. Stops before the first 64 bytes that
-// hold anything else (a lone LF, a line longer than max) or that could reach
-// the limit, or are not all in the buffer. Returns the start of the line in
-// progress there, and adds the lines passed to *count.
-static const char* usual_stretch(const char* p, const char* end, int max, unsigned limit, unsigned* count) {
-    if (!line_end_masks_exact) return p;
-    const char* q = p;  // the next 64 bytes
-    const char* s = p;  // the start of the line in progress
-    while (end - q >= 64 && limit - *count >= 64) {
-        unsigned long long lf, cr;
-        line_end_masks(q, &lf, &cr);
-        // Each LF needs a CR just before it, within the line.
-        const unsigned long long cr_before = cr << 1 | (q > s && q[-1] == '\r' ? 1 : 0);
-        if (lf & ~cr_before) break;
-        if (lf == 0) {
-            if (q + 64 - s > max) break;
-            q += 64;
-            continue;
-        }
-        // A CR LF line is read as its bytes before the CR and an LF.
-        if (q + __builtin_ctzll(lf) - s > max) break;
-        *count += bit_count(lf);
-        s = q + (63 - __builtin_clzll(lf)) + 1;
-        q += 64;
-    }
-    return s;
-}
 
 // A read never runs past a line feed, so a line that lies whole in the buffer
 // takes ceil(T / max) reads, T being its length as read (CR LF counted as one
@@ -356,7 +252,7 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
         if (in->pos == in->len && !refill(in)) break;
         const char* start = in->buf + in->pos;  // bytes not yet copied
         const char* end = in->buf + in->len;
-        const char* p = usual_stretch(start, end, max, limit, &count);  // start of the next line
+        const char* p = start;  // the start of the next line
         while (count < limit) {
             const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
             if (!lf) break;
