@@ -55,7 +55,6 @@ static TextFile* take(OsFile os, int writing) {
 }
 
 TextFile* tf_open_read(const char* name) { return take(os_open_read(name), 0); }
-TextFile* tf_open_write(const char* name) { return take(os_open_write(name), 1); }
 TextFile* tf_open_new(const char* name) { return take(os_create_new(name), 1); }
 
 // Reading ---------------------------------------------------------------
@@ -279,8 +278,6 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
     }
     return count;
 }
-
-int tf_failed(TextFile* f) { return f->failed; }
 
 int tf_close(TextFile* f, int sync) {
     if (f->writing) {

@@ -149,7 +149,3 @@ extern int iCi_cnt;                                // circle records
 extern int iCHR_cnt;                               // text records
 extern int iPLcnt;                                 // "pl" records
 extern int iPattern;                               // completed passes of the reader
-
-// Puts every variable back to its start value: for running the pass more than
-// once in one process (tests, fuzzing). The program itself never calls it.
-void reset_run_state();
