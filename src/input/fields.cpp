@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -127,15 +128,18 @@ const char* read_double(const char* s, double* out) {
     double v;
     const char* end = fast_decimal(q, &v);
     if (end == nullptr) {
-        long mag = 0, exp = 0;
-        const char* m = mantissa(q, &mag);
-        if (m == q) return s;
-        end = exponent(m, &exp);
-        auto r = std::from_chars(q, end, v, std::chars_format::general);
+        // The grammar in front of the library's reading: a digit or a point
+        // first, so that inf, nan and a second sign are no numbers; the
+        // library's longest number is then ours.
+        if (!is_digit(*q) && *q != '.') return s;
+        auto r = std::from_chars(q, q + std::strlen(q), v, std::chars_format::general);
+        end = r.ptr;
         if (r.ec == std::errc::result_out_of_range) {
+            long mag = 0, exp = 0;
+            exponent(mantissa(q, &mag), &exp);
             if (mag + exp > 0) return s;  // beyond the largest double
             v = 0.0;
-        } else if (r.ec != std::errc() || r.ptr != end) {
+        } else if (r.ec != std::errc()) {
             return s;
         }
     }
