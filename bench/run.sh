@@ -28,7 +28,8 @@
 # -p times the given linetext binary instead of the one built here; given
 # more than once, the programs run in turn within each repetition (so that
 # the machine's load falls on all alike), must write the same bytes, and a
-# second table gives each one's median against the first's. -i adds the
+# second table gives each one's median against the first's and the floor's
+# (ratio). -i adds the
 # instructions each program executes on each input (valgrind's callgrind),
 # which, unlike wall time, do not depend on the machine's load.
 set -eu
@@ -142,11 +143,11 @@ if [ ${#progs[@]} -gt 1 ] || [ "$count" = 1 ]; then
   echo
   for ((i = 0; i < ${#progs[@]}; i++)); do echo "program $((i + 1)): ${progs[i]}"; done
   echo
-  printf '| %-5s | %6s | %7s | %9s | %8s | %13s | %8s |\n' shape lines program "time ms" "vs 1" instructions "vs 1"
-  printf '|%s|\n' "-------|--------|---------|-----------|----------|---------------|----------"
+  printf '| %-5s | %6s | %7s | %9s | %8s | %7s | %13s | %8s |\n' shape lines program "time ms" "vs 1" ratio instructions "vs 1"
+  printf '|%s|\n' "-------|--------|---------|-----------|----------|---------|---------------|----------"
   printf '%s' "$others" | awk '
     $3 == 1 { t1 = $4; i1 = $5 }
-    { printf "| %-5s | %6d | %7d | %9.2f | %8.3f | %13s | %8s |\n", $1, $2, $3, $4 / 1e3, $4 / t1, $5,
+    { printf "| %-5s | %6d | %7d | %9.2f | %8.3f | %7.2f | %13s | %8s |\n", $1, $2, $3, $4 / 1e3, $4 / t1, $4 / $6, $5,
         $5 == "-" ? "-" : sprintf("%.3f", $5 / i1) }'
 fi
 
