@@ -1,8 +1,8 @@
 // The run state: every program-wide variable, through which all modules work
 // together. One pass over one exchange file per process, so exactly one run
-// state, from process start to process end. Start values are in state.cpp and
-// are in place by static initialisation, before main runs. Nothing lives on
-// the heap.
+// state, from process start to process end. Start values are in
+// state_start.h (scalars) and state.cpp (arrays) and are in place by static
+// initialisation, before main runs. Nothing lives on the heap.
 #pragma once
 
 #include "platform/textfile.h"
