@@ -2,6 +2,7 @@
 # Benchmark of the main job against the I/O floor measured in the same run.
 #
 #   bash bench/run.sh [-r REPS] [-n "1000 10000 150000"] [-s "a b c"] [-w DIR]
+#                     [-p PROGRAM]... [-i]
 #
 # Builds linetext, benchgen and benchtime in Release (in $BUILD_DIR, default
 # /tmp/build-bench), then, for every shape (see bench/gen.cpp) and line count:
@@ -23,6 +24,14 @@
 # Runs and floors are interleaved, REPS of each (default 7), and the table
 # gives medians. Times are wall times; MB is 10^6 bytes. Work files go under
 # DIR (default: a new directory in ${TMPDIR:-/tmp}) and are removed at the end.
+#
+# -p times the given linetext binary instead of the one built here; given
+# more than once, the programs run in turn within each repetition (so that
+# the machine's load falls on all alike), must write the same bytes, and a
+# second table gives each one's median against the first's and the floor's
+# (ratio). -i adds the
+# instructions each program executes on each input (valgrind's callgrind),
+# which, unlike wall time, do not depend on the machine's load.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-/tmp/build-bench}
@@ -30,19 +39,24 @@ reps=7
 sizes="1000 10000 150000"
 shapes="a b c"
 work=""
-while getopts "r:n:s:w:" o; do
+progs=() count=0
+while getopts "r:n:s:w:p:i" o; do
   case $o in
     r) reps=$OPTARG ;;
     n) sizes=$OPTARG ;;
     s) shapes=$OPTARG ;;
     w) work=$OPTARG ;;
-    *) echo "usage: $0 [-r REPS] [-n SIZES] [-s SHAPES] [-w DIR]" >&2; exit 2 ;;
+    p) progs+=("$(realpath "$OPTARG")") ;;
+    i) count=1 ;;
+    *) echo "usage: $0 [-r REPS] [-n SIZES] [-s SHAPES] [-w DIR] [-p PROGRAM]... [-i]" >&2; exit 2 ;;
   esac
 done
 
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLINETEXT_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target linetext benchgen benchtime >/dev/null
-prog=$build/linetext gen=$build/bench/benchgen timer=$build/bench/benchtime
+targets="benchgen benchtime"
+[ ${#progs[@]} -gt 0 ] || { targets+=" linetext"; progs=("$build/linetext"); }
+cmake --build "$build" -j2 --target $targets >/dev/null
+prog=${progs[0]} gen=$build/bench/benchgen timer=$build/bench/benchtime
 
 if [ -n "$work" ]; then mkdir -p "$work"; work=$(mktemp -d "$work/linetext-bench.XXXXXX")
 else work=$(mktemp -d "${TMPDIR:-/tmp}/linetext-bench.XXXXXX"); fi
@@ -70,7 +84,7 @@ echo
 printf '| %-5s | %6s | %8s | %8s | %9s | %7s | %8s | %8s | %9s | %7s | %10s | %7s |\n' \
   shape lines "in MB" "out MB" "time ms" "in MB/s" "out MB/s" "peak KiB" "floor ms" ratio "+sync ms" ratio
 printf '|%s|\n' "-------|--------|----------|----------|-----------|---------|----------|----------|-----------|---------|------------|---------"
-summary="" starts=()
+summary="" starts=() others=""
 for shape in $shapes; do
   for n in $sizes; do
     input=$work/in.$shape.$n
@@ -81,13 +95,16 @@ for shape in $shapes; do
     result=$work/out.$shape.$n
     mv "$d/JWC_TEMP.TXT" "$result"; rm -rf "$d"
     sync "$input" "$result"
-    times=() rss=() floors=() syncs=()
+    times=() rss=() floors=() syncs=() each=()
     for ((k = 0; k < reps; k++)); do
-      d=$(fresh); cp "$input" "$d/JWC_TEMP.TXT"
-      set -- $(timed -C "$d" -o /dev/null -- "$prog" "${args[@]}")
-      times+=("$1") rss+=("$2")
-      cmp -s "$d/JWC_TEMP.TXT" "$result" || { echo "run $k of $shape/$n gave a different result" >&2; exit 1; }
-      rm -rf "$d"
+      for ((i = 0; i < ${#progs[@]}; i++)); do
+        d=$(fresh); cp "$input" "$d/JWC_TEMP.TXT"
+        set -- $(timed -C "$d" -o /dev/null -- "${progs[i]}" "${args[@]}")
+        [ "$i" -gt 0 ] || times+=("$1") rss+=("$2")
+        each[i]="${each[i]:-} $1"
+        cmp -s "$d/JWC_TEMP.TXT" "$result" || { echo "run $k of ${progs[i]} on $shape/$n gave a different result" >&2; exit 1; }
+        rm -rf "$d"
+      done
 
       d=$(fresh)
       ln "$input" "$d/in.1"; ln "$input" "$d/in.2"; ln "$result" "$d/result"; mkdir "$d/copy"
@@ -106,11 +123,33 @@ for shape in $shapes; do
       printf "| %-5s | %6d | %8.2f | %8.2f | %9.2f | %7.0f | %8.0f | %8d | %9.2f | %7.2f | %10.2f | %7.2f |\n",
         s, n, ib / 1e6, ob / 1e6, t / 1e3, ib / t, ob / t, p, fl / 1e3, t / fl, fs / 1e3, t / fs }'
     summary+="$shape $n $t $peak $fl $fs"$'\n'
+    for ((i = 0; i < ${#progs[@]}; i++)); do
+      ir=""
+      if [ "$count" = 1 ]; then
+        d=$(fresh); cp "$input" "$d/JWC_TEMP.TXT"
+        ir=$(cd "$d" && valgrind --tool=callgrind --callgrind-out-file=/dev/null "${progs[i]}" "${args[@]}" 2>&1 >/dev/null |
+             awk '/Collected :/ {print $NF}')
+        rm -rf "$d"
+      fi
+      others+="$shape $n $((i + 1)) $(printf '%s\n' ${each[i]} | median) ${ir:--} $fl"$'\n'
+    done
   done
 done
 
 echo
 echo "process start (\"true\"), median of all: $(printf '%s\n' "${starts[@]}" | median | awk '{printf "%.2f", $1 / 1e3}') ms"
+
+if [ ${#progs[@]} -gt 1 ] || [ "$count" = 1 ]; then
+  echo
+  for ((i = 0; i < ${#progs[@]}; i++)); do echo "program $((i + 1)): ${progs[i]}"; done
+  echo
+  printf '| %-5s | %6s | %7s | %9s | %8s | %7s | %13s | %8s |\n' shape lines program "time ms" "vs 1" ratio instructions "vs 1"
+  printf '|%s|\n' "-------|--------|---------|-----------|----------|---------|---------------|----------"
+  printf '%s' "$others" | awk '
+    $3 == 1 { t1 = $4; i1 = $5 }
+    { printf "| %-5s | %6d | %7d | %9.2f | %8.3f | %7.2f | %13s | %8s |\n", $1, $2, $3, $4 / 1e3, $4 / t1, $4 / $6, $5,
+        $5 == "-" ? "-" : sprintf("%.3f", $5 / i1) }'
+fi
 
 # The three checks, from the figures above: the time at 150000 lines against
 # its floor (shape a at most 4 times, shape c at most 2 times); linear growth

@@ -5,7 +5,7 @@
 //   number in the C locale: the same value bit for bit, or 0 of the right
 //   sign where strtod flags an underflow, and the same end; and it must take
 //   nothing where there is no such number or strtod's value is an infinity.
-// - fmt_format's %.Nf, %d, %u, %x and %s must give the bytes snprintf gives,
+// - the formatter's %.Nf, %d, %u, %x and %s must give the bytes snprintf gives,
 //   for values taken from the input's bytes.
 //
 // Input: the first byte picks the test; the rest is its data.
@@ -17,8 +17,8 @@
 #include <cstring>
 
 #include "decimal_end.h"
+#include "format_into.h"
 #include "input/fields.h"
-#include "platform/format.h"
 
 namespace {
 
@@ -66,13 +66,13 @@ void check_format(const uint8_t* data, size_t size) {
     int width = data[9] % 24;
     char conv[32], ours[1024], libc[1024];
     std::snprintf(conv, sizeof conv, "%%%d.%df", width, prec);
-    fmt_format(ours, sizeof ours, conv, v);
+    format_into(ours, sizeof ours, conv, v);
     std::snprintf(libc, sizeof libc, conv, v);
     if (std::strcmp(ours, libc) != 0) finding(conv, ours, libc);
     // the precisions the records use
     static const char* fixed[] = {"%.2f", "%.9f", "%.10f", "%.12f", "%.1f", "%f", "%.1lf"};
     for (const char* f : fixed) {
-        fmt_format(ours, sizeof ours, f, v);
+        format_into(ours, sizeof ours, f, v);
         std::snprintf(libc, sizeof libc, f, v);
         if (std::strcmp(ours, libc) != 0) finding(f, ours, libc);
     }
@@ -81,7 +81,7 @@ void check_format(const uint8_t* data, size_t size) {
     neg = static_cast<int>(0u - static_cast<unsigned>(i));
     static const char* ints[] = {"%d", "%u", "%x", "%06x", "lc%d\n", "cn%d %d"};
     for (const char* f : ints) {
-        fmt_format(ours, sizeof ours, f, i, neg);
+        format_into(ours, sizeof ours, f, i, neg);
         std::snprintf(libc, sizeof libc, f, i, neg);
         if (std::strcmp(ours, libc) != 0) finding(f, ours, libc);
     }

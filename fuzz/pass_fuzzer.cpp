@@ -32,6 +32,7 @@
 // through the C library's stderr ("illegal Option." and the like) goes to
 // /dev/null unless LINETEXT_FUZZ_STDOUT=1; libFuzzer and the sanitizers keep
 // their own handle on standard error.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,10 +45,11 @@
 #include "fill/fill.h"
 #include "input/reader.h"
 #include "output/records.h"
-#include "platform/os.h"
+#include "run/contract.h"
 #include "run/handoff.h"
 #include "run/options.h"
 #include "run/state.h"
+#include "run_reset.h"
 
 namespace {
 
@@ -60,31 +62,31 @@ FILE* report = stderr;
 }
 
 void write_file(const std::string& name, const uint8_t* p, size_t n) {
-    OsFile f = os_open_write(name.c_str());
-    if (f == OS_NO_FILE || os_write(f, p, static_cast<long>(n)) != static_cast<long>(n) || os_close(f) != 0)
-        finding("cannot write the input file");
+    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0 || write(fd, p, n) != static_cast<ssize_t>(n) || close(fd) != 0) finding("cannot write the input file");
 }
 
 std::string read_file(const std::string& name) {
     std::string s;
-    OsFile f = os_open_read(name.c_str());
-    if (f == OS_NO_FILE) finding("cannot read the output back");
+    FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) finding("cannot read the output back");
     char buf[65536];
-    long n;
-    while ((n = os_read(f, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(n));
-    os_close(f);
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+    std::fclose(f);
     return s;
 }
 
-// The number of lines the counting copy must find: the reads of at most 254
-// characters that the text-mode reader makes, a CR LF being one line end.
+// The number of lines the counting copy must find: the reads of at most
+// RECORD_READ_SIZE - 1 characters that the text-mode reader makes, a CR LF
+// being one line end.
 unsigned reference_count(const uint8_t* p, size_t n) {
     unsigned count = 0;
     size_t len = 0;  // characters of the current read so far
     for (size_t k = 0; k < n; k++) {
         if (p[k] == '\r' && k + 1 < n && p[k + 1] == '\n') continue;  // translated away
         len++;
-        if (p[k] == '\n' || len == 254) {
+        if (p[k] == '\n' || len == RECORD_READ_SIZE - 1) {
             count++;
             len = 0;
         }
@@ -106,8 +108,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::string buf = tmpl;
     if (!mkdtemp(&buf[0])) finding("cannot make the work directory");
     dir = buf;
-    in_name = dir + "/JWC_TEMP.TXT";
-    out_name = dir + "/JWC_TEMP.104";
+    in_name = dir + "/" EXCHANGE_FILE;
+    out_name = dir + "/" WORKING_COPY;
     const char* show = std::getenv("LINETEXT_FUZZ_STDOUT");
     if (!(show && std::strcmp(show, "1") == 0)) {
         if (!std::freopen("/dev/null", "w", stdout)) finding("cannot send standard output to /dev/null");
@@ -151,7 +153,7 @@ static std::string run(const uint8_t* data, size_t size) {
     write_file(in_name, data + pos, size - pos);
     unsigned jd_xmax = Tcopy(in_name.c_str(), out_name.c_str());
     if (jd_xmax != reference_count(data + pos, size - pos)) finding("the counting copy miscounted the lines");
-    fpw = tf_open_write(out_name.c_str());
+    fpw = tf_open_new(out_name.c_str());
     fp = tf_open_read(in_name.c_str());
     if (!fpw || !fp) finding("cannot open the files of the pass");
 
@@ -164,8 +166,9 @@ static std::string run(const uint8_t* data, size_t size) {
     if (tf_close(fpw, 0) != 0) finding("the working copy reported a write error");
     fp = fpw = nullptr;
 
-    if (ChS001[256] != '\0' || std::strlen(ChS001) > 256) finding("pattern text not terminated in its buffer");
-    if (std::strlen(ChSTR) > 252) finding("fill string longer than 252 bytes");
+    if (ChS001[PATTERN_MAX] != '\0' || std::strlen(ChS001) > PATTERN_MAX)
+        finding("pattern text not terminated in its buffer");
+    if (std::strlen(ChSTR) > FILL_MAX + 2) finding("fill string longer than FILL_MAX + 2 bytes");
 
     std::string out = read_file(out_name);
     for (size_t k = 0; k < out.size(); k++)

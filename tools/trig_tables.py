@@ -66,24 +66,13 @@ out = []
 out.append("// Written by tools/trig_tables.py; do not edit.")
 out.append("#pragma once")
 out.append("")
-out.append("#include <cstdint>")
-out.append("")
-
-# 2/pi in 32-bit words from the binary point on: word k holds the bits of
-# weight 2^-(32k+1) down to 2^-(32k+32).
-WORDS = 48
-two_over_pi = Fraction(2) / PI
-bits = (two_over_pi.numerator << (32 * WORDS)) // two_over_pi.denominator
-words = [(bits >> (32 * (WORDS - 1 - k))) & 0xFFFFFFFF for k in range(WORDS)]
-out.append("// 2/pi, 32 bits a word, the most significant first (%d bits)." % (32 * WORDS))
-out.append("static const uint32_t trig_two_over_pi[%d] = {" % WORDS)
-for k in range(0, WORDS, 6):
-    out.append("    " + ", ".join("0x%08X" % w for w in words[k:k + 6]) + ",")
-out.append("};")
-out.append("")
 
 out.append(pair("trig_pi", PI))
 out.append(pair("trig_pi_2", PI / 2))
+# The rest of pi/2 beyond the pair, for the reduction of arguments near pi/2
+# and pi, whose remainder can be as small as 2^-54.
+hi, lo = dd(PI / 2)
+out.append("static const double trig_pi_2_lo2 = %s;" % lit(float(PI / 2 - Fraction(hi) - Fraction(lo))))
 out.append("")
 
 # sin r = r * sum_k (-1)^k z^k / (2k+1)!,  cos r = sum_k (-1)^k z^k / (2k)!,

@@ -7,9 +7,9 @@
 //   comparisons on doubles, and integer operations on their bits: the builds
 //   compile without fused multiply-add and with SSE2 doubles, so every
 //   operation rounds the same everywhere.
-// - Payne-Hanek argument reduction for sin and cos: x = n * pi/2 + r with
-//   |r| <= pi/4, computed exactly from the bits of 2/pi (an integer product
-//   with a 256-bit window of them, whatever the size of x).
+// - Argument reduction for sin and cos on [-pi, pi], the range of atan2 and
+//   so of every angle the fill turns: x = n * pi/2 + r with n at most 2 and
+//   |r| about pi/4 at most, against pi/2 in three parts (Cody and Waite).
 // - Taylor series of sin r and cos r, evaluated by Horner's rule in
 //   double-double.
 // - atan2 by a table of atan(i/8): the quotient u <= 1 of the smaller by the
@@ -47,13 +47,6 @@ double from_bits(uint64_t b) {
 
 // 2^k for -1022 <= k <= 1023.
 double pow2(int k) { return from_bits(static_cast<uint64_t>(k + 1023) << 52); }
-
-// Exact, and without the x87 conversion a compiler may use for unsigned
-// values on 32-bit x86.
-double from_u32(uint32_t w) {
-    return static_cast<double>(static_cast<int32_t>(w >> 16)) * 65536.0 +
-           static_cast<double>(static_cast<int32_t>(w & 0xFFFF));
-}
 
 // s + e = a + b exactly.
 dd two_sum(double a, double b) {
@@ -130,58 +123,13 @@ constexpr int terms(const double (&)[N][2]) {
 dd sin_kernel(dd r) { return mul(r, poly(trig_sin_c, terms(trig_sin_c), mul(r, r))); }
 dd cos_kernel(dd r) { return poly(trig_cos_c, terms(trig_cos_c), mul(r, r)); }
 
-// Payne-Hanek: x = n * pi/2 + r for finite x >= 0, |r| <= pi/4; returns n mod 4.
+// x = n * pi/2 + r for 0 <= x <= pi; returns n. x - n * hi is exact (x lies
+// within a factor of two of n * hi), and the two further parts leave an error
+// near 2^-160, against a remainder of no less than 2^-54 for any double.
 int reduce(double x, dd* r) {
-    if (x <= 0x1.921fb54442d18p-1) {  // pi/4 rounded down
-        *r = {x, 0.0};
-        return 0;
-    }
-    const uint64_t b = bits_of(x);
-    const uint64_t m = (b & ((uint64_t(1) << 52) - 1)) | (uint64_t(1) << 52);
-    const int e = static_cast<int>(b >> 52) - 1075;  // x = m * 2^e, e >= -53
-    // x * 2/pi mod 4: the words of 2/pi before k0 only add multiples of 4;
-    // the eight from k0 on leave an error below 2^-169, against a fraction of
-    // no less than about 2^-62 for any double.
-    const int k0 = e - 2 >= 32 ? (e - 2) / 32 : 0;
-    uint32_t w[8];
-    for (int i = 0; i < 8; i++) w[i] = trig_two_over_pi[k0 + 7 - i];  // least significant first
-    uint32_t p[10] = {0};
-    const uint32_t mpart[2] = {static_cast<uint32_t>(m), static_cast<uint32_t>(m >> 32)};
-    for (int j = 0; j < 2; j++) {
-        uint64_t carry = 0;
-        for (int i = 0; i < 8; i++) {
-            const uint64_t t = uint64_t(mpart[j]) * w[i] + p[i + j] + carry;
-            p[i + j] = static_cast<uint32_t>(t);
-            carry = t >> 32;
-        }
-        p[8 + j] = static_cast<uint32_t>(carry);
-    }
-    // Bit `point` of the product p has the weight 1: x * 2/pi = p * 2^-point.
-    const int point = 32 * (k0 + 8) - e;  // 223 .. 309
-    auto bit = [&p](int i) -> uint32_t { return i < 320 ? (p[i / 32] >> (i % 32)) & 1u : 0u; };
-    int n = static_cast<int>(bit(point) | (bit(point + 1) << 1));
-    // Keep the fraction; from a half on, take the next integer and the
-    // (negative) difference to it.
-    const int top = (point - 1) / 32;
-    p[top] &= point % 32 == 0 ? 0xFFFFFFFFu : (uint32_t(1) << (point % 32)) - 1;
-    for (int i = top + 1; i < 10; i++) p[i] = 0;
-    const bool negative = bit(point - 1) != 0;
-    if (negative) {
-        n = (n + 1) & 3;
-        uint64_t borrow = 0;  // p = 2^point - p
-        for (int i = 0; i <= top; i++) {
-            const uint64_t t = uint64_t(0) - p[i] - borrow;
-            p[i] = static_cast<uint32_t>(t);
-            borrow = (t >> 32) & 1;
-        }
-        p[top] &= point % 32 == 0 ? 0xFFFFFFFFu : (uint32_t(1) << (point % 32)) - 1;
-    }
-    int t = top;
-    while (t > 0 && p[t] == 0) t--;
-    dd f = {0.0, 0.0};
-    for (int i = t; i >= 0 && i >= t - 4; i--) f = add_d(f, from_u32(p[i]) * pow2(32 * i - point));
-    *r = mul(f, {trig_pi_2_hi, trig_pi_2_lo});
-    if (negative) *r = neg(*r);
+    const int n = x <= 0x1.921fb54442d18p-1 ? 0 : x <= 3 * 0x1.921fb54442d18p-1 ? 1 : 2;
+    const dd t = two_sum(x - n * trig_pi_2_hi, -n * trig_pi_2_lo);
+    *r = fast_two_sum(t.hi, t.lo - n * trig_pi_2_lo2);
     return n;
 }
 
@@ -192,8 +140,8 @@ double round_dd(dd a) { return a.hi + a.lo; }
 void fill_sincos(double x, double* s, double* c) {
     const uint64_t b = bits_of(x);
     const uint64_t ab = b & ~(uint64_t(1) << 63);
-    if (ab >= 0x7FF0000000000000u) {  // NaN from infinity or NaN
-        *s = *c = x - x;
+    if (!(from_bits(ab) <= trig_pi_hi)) {  // outside the domain, or NaN
+        *s = *c = __builtin_nan("");
         return;
     }
     if (ab < 0x3E40000000000000u) {  // |x| < 2^-27
@@ -203,8 +151,8 @@ void fill_sincos(double x, double* s, double* c) {
     }
     dd r;
     const int n = reduce(from_bits(ab), &r);
-    // x = n pi/2 + r: sin x = sin r, cos r, -sin r, -cos r for n = 0 .. 3,
-    // and cos x = sin(x + pi/2).
+    // x = n pi/2 + r: sin x = sin r, cos r, -sin r for n = 0 .. 2, and
+    // cos x = sin(x + pi/2).
     const dd sr = sin_kernel(r), cr = cos_kernel(r);
     dd sv = (n & 1) ? cr : sr, cv = (n & 1) ? neg(sr) : cr;
     if (n & 2) {
@@ -221,8 +169,8 @@ void fill_atan2(double y, double x, double* result) {
     const bool ym = (by >> 63) != 0, xm = (bx >> 63) != 0;
     const double ay = from_bits(by & ~(uint64_t(1) << 63));
     const double ax = from_bits(bx & ~(uint64_t(1) << 63));
-    if (ax != ax || ay != ay) {
-        *result = x + y;
+    if (!(ax <= __DBL_MAX__ && ay <= __DBL_MAX__)) {  // outside the domain: infinities, NaN
+        *result = __builtin_nan("");
         return;
     }
     const dd pi = {trig_pi_hi, trig_pi_lo}, pi_2 = {trig_pi_2_hi, trig_pi_2_lo};
@@ -231,15 +179,6 @@ void fill_atan2(double y, double x, double* result) {
         mag = xm ? round_dd(pi) : 0.0;
     } else if (ax == 0.0) {
         mag = round_dd(pi_2);
-    } else if (ay == __builtin_inf() || ax == __builtin_inf()) {
-        if (ax != __builtin_inf()) {
-            mag = round_dd(pi_2);
-        } else if (ay != __builtin_inf()) {
-            mag = xm ? round_dd(pi) : 0.0;
-        } else {
-            const dd q = {trig_pi_hi / 4, trig_pi_lo / 4};
-            mag = round_dd(xm ? add(pi, neg(q)) : q);
-        }
     } else {
         // u = small / big <= 1, both scaled so that big is in [1, 2).
         const bool swap = ay > ax;

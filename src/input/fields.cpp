@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -64,13 +65,16 @@ const char* exponent(const char* s, long* value) {
 }
 
 // A decimal number at s (digits with at most one point, an exponent), read in
-// one pass when one IEEE operation gives it correctly rounded: at most 15
-// significant digits, so that they are an exact double, and a power of ten
+// one pass when one IEEE operation gives it correctly rounded: significant
+// digits up to 2^53, so that they are an exact double, and a power of ten
 // from 10^-22 to 10^22, which is exact too; the product or quotient is then
 // rounded once, as strtod rounds. The coordinates of a drawing are of this
 // kind. Returns the end of the number, or nullptr for any other text, which
 // the general path reads. Where doubles are evaluated in a wider format (x87)
-// the single rounding is not certain, and nothing is read here.
+// the single rounding is not certain, and nothing is read here. This is also
+// the one range where std::from_chars computes in doubles, which the 32-bit
+// Windows library does on the x87 and rounds twice ("4863949023981382e13"
+// came out one ulp low), so the range must not reach it.
 const char* fast_decimal(const char* s, double* out) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
     static const double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -81,7 +85,7 @@ const char* fast_decimal(const char* s, double* out) {
     const char* q = s;
     for (; is_digit(*q); q++) {
         if (w == 0 && *q == '0') continue;  // leading zeros are no digits
-        if (++digits > 15) return nullptr;
+        if (++digits > 16) return nullptr;
         w = w * 10 + static_cast<unsigned>(*q - '0');
     }
     bool seen_digit = q > s;
@@ -90,7 +94,7 @@ const char* fast_decimal(const char* s, double* out) {
         for (; is_digit(*q); q++) {
             k--;
             if (w == 0 && *q == '0') continue;
-            if (++digits > 15) return nullptr;
+            if (++digits > 16) return nullptr;
             w = w * 10 + static_cast<unsigned>(*q - '0');
         }
         seen_digit = seen_digit || q > f;
@@ -103,7 +107,7 @@ const char* fast_decimal(const char* s, double* out) {
         *out = 0.0;
         return q;
     }
-    if (k < -22 || k > 22) return nullptr;
+    if (k < -22 || k > 22 || w > std::uint64_t{1} << 53) return nullptr;
     const double v = static_cast<double>(w);
     *out = k < 0 ? v / pow10[-k] : v * pow10[k];
     return q;
@@ -127,15 +131,18 @@ const char* read_double(const char* s, double* out) {
     double v;
     const char* end = fast_decimal(q, &v);
     if (end == nullptr) {
-        long mag = 0, exp = 0;
-        const char* m = mantissa(q, &mag);
-        if (m == q) return s;
-        end = exponent(m, &exp);
-        auto r = std::from_chars(q, end, v, std::chars_format::general);
+        // The grammar in front of the library's reading: a digit or a point
+        // first, so that inf, nan and a second sign are no numbers; the
+        // library's longest number is then ours.
+        if (!is_digit(*q) && *q != '.') return s;
+        auto r = std::from_chars(q, q + std::strlen(q), v, std::chars_format::general);
+        end = r.ptr;
         if (r.ec == std::errc::result_out_of_range) {
+            long mag = 0, exp = 0;
+            exponent(mantissa(q, &mag), &exp);
             if (mag + exp > 0) return s;  // beyond the largest double
             v = 0.0;
-        } else if (r.ec != std::errc() || r.ptr != end) {
+        } else if (r.ec != std::errc()) {
             return s;
         }
     }

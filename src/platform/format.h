@@ -24,7 +24,6 @@
 // the number of bytes stored, without the terminator; output that does not
 // fit is cut off.
 int fmt_vformat(char* out, int cap, const char* fmt, va_list ap) FMT_PRINTF(3, 0);
-int fmt_format(char* out, int cap, const char* fmt, ...) FMT_PRINTF(3, 4);
 
 // Large enough for any one record or diagnostic line the program prints: the
 // longest is eight doubles with twelve decimals at 1e308 (about 2.6 KiB).

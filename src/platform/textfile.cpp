@@ -3,17 +3,16 @@
 #include <cstring>
 
 #include "platform/format.h"
-#include "platform/linescan.h"
 #include "platform/os.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 // A written file goes out in whole, aligned blocks of BUF_SIZE bytes; what a
 // write puts beyond the block waits in the slack behind it, which holds the
 // longest formatted line with a CR before every byte.
 enum { BUF_SIZE = 1 << 16, SLACK = 2 * FMT_LINE_MAX, POOL_SIZE = 4 };
-
-// A record is read into an aligned buffer with room behind it, so that its
-// bytes can be cleared and echoed sixteen at a time.
-enum { PAD = 16 };
 
 struct TextFile {
     OsFile os;
@@ -21,13 +20,13 @@ struct TextFile {
     int failed;
     int pos, len;                // reading: next byte and end of the bytes held
     int eof;                     // reading: the OS reported end of file or an error
-    int nul;                     // reading: where the last read's first NUL byte is, or -1
     int behind;                  // writing: bytes go to the disk as they are flushed
     long long flushed, started;  // writing: bytes flushed, bytes handed to the disk
     // Reading records: the last one read (all zero behind its length) and,
-    // for a record that holds a NUL byte, its bytes up to that NUL.
+    // for a record that holds a NUL byte, its bytes up to that NUL. The room
+    // behind the record lets its bytes be cleared and echoed sixteen at a time.
     int record_length;
-    alignas(PAD) char record[TF_RECORD_SIZE_MAX + PAD];
+    alignas(16) char record[TF_RECORD_SIZE_MAX + 16];
     char cut[TF_RECORD_SIZE_MAX];
     char buf[BUF_SIZE + SLACK];
 };
@@ -48,7 +47,6 @@ static TextFile* take(OsFile os, int writing) {
         f->failed = 0;
         f->pos = f->len = 0;
         f->eof = 0;
-        f->nul = -1;
         f->behind = 0;
         f->flushed = f->started = 0;
         f->record_length = 0;
@@ -60,7 +58,6 @@ static TextFile* take(OsFile os, int writing) {
 }
 
 TextFile* tf_open_read(const char* name) { return take(os_open_read(name), 0); }
-TextFile* tf_open_write(const char* name) { return take(os_open_write(name), 1); }
 TextFile* tf_open_new(const char* name) { return take(os_create_new(name), 1); }
 
 // Reading ---------------------------------------------------------------
@@ -83,97 +80,37 @@ static int refill(TextFile* f) {
     return 1;
 }
 
-// The length of the plain bytes at p (no CR, no LF) among the next n.
-static int plain_run(const char* p, int n) {
-    const void* lf = std::memchr(p, '\n', static_cast<size_t>(n));
-    if (lf) n = static_cast<int>(static_cast<const char*>(lf) - p);
-    const void* cr = std::memchr(p, '\r', static_cast<size_t>(n));
-    return cr ? static_cast<int>(static_cast<const char*>(cr) - p) : n;
-}
-
-// The usual read: bytes of 0x0E and up, then LF or CR LF, whole in the buffer
-// and within max. Copies it to out and returns its length, or -1 when the
-// read is not of that kind (nothing is taken then). The bytes go sixteen at
-// a time; behind the read's terminator only zero bytes are written.
-static int usual_read(TextFile* f, char* out, int max) {
-    const char* p = f->buf + f->pos;
-    int avail = f->len - f->pos;
-    if (avail > max) avail = max;
-    int i = 0;
-    for (;;) {
-        if (i >= avail) return -1;
-        // pos + i < len <= BUF_SIZE: the sixteen bytes lie in buf, though
-        // the last of them may be stale.
-        const int k = first_below_0e_16(p + i);
-        if (k == 16) {
-            if (i + 16 > avail) return -1;
-            std::memcpy(out + i, p + i, 16);
-            i += 16;
-            continue;
-        }
-        const int e = i + k;  // the first byte below 0x0E: the line end, or not the usual read
-        int skip;
-        if (e < avail && p[e] == '\n') skip = e + 1;
-        else if (e + 1 < avail && p[e] == '\r' && p[e + 1] == '\n') skip = e + 2;
-        else return -1;
-        if (i + 16 <= max + 1) {
-            copy16_line_end(out + i, p + i, k);
-            if (k == 15) out[e + 1] = '\0';
-        } else {
-            for (int j = 0; j < k; j++) out[i + j] = p[i + j];
-            out[e] = '\n';
-            out[e + 1] = '\0';
-        }
-        f->pos += skip;
-        f->nul = -1;
-        return e + 1;
-    }
-}
-
-// Any read, byte run by byte run; kept out of line, so that the usual read
-// is a small leaf.
-__attribute__((noinline)) static int any_read(TextFile* f, char* out, int size);
-
+// Only a CR just before an LF is a line end's, so the first LF decides the
+// read: the bytes before it, and the LF in place of a CR LF pair. A CR as the
+// last byte in hand waits for the next one.
 int tf_gets(TextFile* f, char* out, int size) {
-    if (f->pos < f->len) {
-        int r = usual_read(f, out, size - 1);
-        if (r >= 0) return r;
-    }
-    return any_read(f, out, size);
-}
-
-static int any_read(TextFile* f, char* out, int size) {
-    int n = 0, max = size - 1;
+    int n = 0;
+    const int max = size - 1;
     while (n < max) {
-        if (f->pos == f->len && !refill(f)) break;
-        // Copy plain bytes up to the next CR or LF, or as many as fit.
+        if (f->len - f->pos < 2) refill(f);
         const char* p = f->buf + f->pos;
-        int avail = f->len - f->pos;
-        if (avail > max - n) avail = max - n;
-        int k = plain_run(p, avail);
-        std::memcpy(out + n, p, static_cast<size_t>(k));
-        n += k;
-        f->pos += k;
-        if (k < avail) {
-            if (p[k] == '\n') {
+        const int avail = f->len - f->pos, room = max - n;
+        if (avail == 0) break;
+        // One byte past the room: a CR LF there still fits as one LF.
+        const char* lf =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(avail < room + 1 ? avail : room + 1)));
+        if (lf) {
+            const int k = static_cast<int>(lf - p), body = k > 0 && lf[-1] == '\r' ? k - 1 : k;
+            if (body < room) {
+                std::memcpy(out + n, p, static_cast<size_t>(body));
+                n += body;
                 out[n++] = '\n';
-                f->pos++;
+                f->pos += k + 1;
                 break;
             }
-            // CR: one LF after it makes the pair a single line end.
-            if (f->pos + 1 == f->len) refill(f);
-            if (f->pos + 1 < f->len && f->buf[f->pos + 1] == '\n') {
-                out[n++] = '\n';
-                f->pos += 2;
-                break;
-            }
-            out[n++] = '\r';
-            f->pos++;
         }
+        int take = avail < room ? avail : room;
+        if (take == avail && p[take - 1] == '\r' && !f->eof) take--;
+        std::memcpy(out + n, p, static_cast<size_t>(take));
+        n += take;
+        f->pos += take;
     }
     out[n] = '\0';
-    const void* nul = std::memchr(out, '\0', static_cast<size_t>(n));
-    f->nul = nul ? static_cast<int>(static_cast<const char*>(nul) - out) : -1;
     return n > 0 ? n : -1;
 }
 
@@ -244,24 +181,6 @@ int tf_write(TextFile* f, const char* s, int n) {
     return f->failed ? -1 : n;
 }
 
-// Writes one read as tf_gets gave it: the read's only line feed, if any, is
-// its last byte. The bytes go over in blocks of PAD, so s must have room for
-// n rounded up to a multiple of PAD.
-static int write_read(TextFile* f, const char* s, int n) {
-    if (n > FMT_LINE_MAX) return tf_write(f, s, n);
-    char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the read and its padding
-    const int body = n > 0 && s[n - 1] == '\n' ? n - 1 : n;
-    for (int i = 0; i < body; i += PAD) std::memcpy(d + i, s + i, PAD);
-    f->len += body;
-    if (body < n) {
-        d[body] = '\r';
-        d[body + 1] = '\n';
-        f->len += 2;
-    }
-    spill(f);
-    return f->failed ? -1 : n;
-}
-
 // Formats straight into the buffer, then gives each line feed its CR in
 // place, from the back.
 int tf_printf(TextFile* f, const char* fmt, ...) {
@@ -284,29 +203,80 @@ int tf_printf(TextFile* f, const char* fmt, ...) {
 
 // Records ---------------------------------------------------------------
 
+// The usual record, as tf_gets would read it: bytes of 0x0E and up, then LF
+// or CR LF, all in hand and within max. Sixteen bytes at a time: the scan for
+// the line end also tells that it holds no NUL, and the copy is a store per
+// sixteen bytes, LF and zero bytes in the last, so that the echo's loads of
+// them are forwarded. Returns its length, or -1 for any other read (nothing
+// is taken then).
+static int usual_record(TextFile* f, char* out, int max) {
+#ifdef __SSE2__
+    const char* p = f->buf + f->pos;
+    const int avail = f->len - f->pos < max + 1 ? f->len - f->pos : max + 1;
+    for (int i = 0; i < avail; i += 16) {
+        // pos + i < len <= BUF_SIZE: the sixteen bytes lie in buf, though the
+        // last of them may be stale.
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const int below = ~_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(0x0E)), x)) & 0xFFFF;
+        if (below == 0) {
+            if (i + 16 > avail) return -1;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), x);
+            continue;
+        }
+        const int e = i + __builtin_ctz(static_cast<unsigned>(below));
+        const bool lf = e < avail && p[e] == '\n', crlf = e + 1 < avail && p[e] == '\r' && p[e + 1] == '\n';
+        if (e >= max || !(lf || crlf)) return -1;
+        const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        const __m128i at = _mm_set1_epi8(static_cast<char>(e - i));
+        const __m128i line_end = _mm_and_si128(_mm_cmpeq_epi8(at, index), _mm_set1_epi8('\n'));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_or_si128(_mm_and_si128(x, _mm_cmpgt_epi8(at, index)), line_end));
+        out[e + 1] = '\0';  // when the LF is the sixteenth byte
+        f->pos += e + (crlf ? 2 : 1);
+        return e + 1;
+    }
+#else
+    (void)f, (void)out, (void)max;
+#endif
+    return -1;
+}
+
 int tf_read_record(TextFile* f, int size, TfRecord* r) {
-    // The last record's bytes are cleared in aligned blocks (the padding
-    // takes the last one), so that only zero bytes lie behind the next.
-    for (int k = 0; k <= f->record_length; k += PAD) std::memset(f->record + k, 0, PAD);
+    // The last record's bytes are cleared sixteen at a time, so that only
+    // zero bytes lie behind the next.
+    for (int k = 0; k < f->record_length; k += 16) std::memset(f->record + k, 0, 16);
     if (size > TF_RECORD_SIZE_MAX) size = TF_RECORD_SIZE_MAX;
-    const int n = tf_gets(f, f->record, size);
-    f->record_length = n;
+    const void* nul = nullptr;
+    int n = f->len - f->pos >= 2 ? usual_record(f, f->record, size - 1) : -1;
+    if (n < 0) {
+        n = tf_gets(f, f->record, size);
+        nul = std::memchr(f->record, '\0', static_cast<size_t>(n > 0 ? n : 0));
+    }
+    f->record_length = n > 0 ? n : 0;
     r->bytes = f->record;
     r->length = n;
-    r->nul = f->nul;
+    r->nul = nul ? static_cast<int>(static_cast<const char*>(nul) - f->record) : -1;
     r->text = f->record;
-    if (n >= 0 && f->nul >= 0) {
+    if (r->nul >= 0) {
         // Looked at up to its NUL byte, in a copy of its own.
-        std::memcpy(f->cut, f->record, static_cast<size_t>(f->nul));
-        std::memset(f->cut + f->nul, 0, sizeof f->cut - static_cast<size_t>(f->nul));
+        std::memcpy(f->cut, f->record, static_cast<size_t>(r->nul));
+        std::memset(f->cut + r->nul, 0, sizeof f->cut - static_cast<size_t>(r->nul));
         r->text = f->cut;
     }
     return n;
 }
 
+// A read holds no LF but as its last byte: its other bytes go over as they
+// are, sixteen at a time (the record's room and the slack take the excess),
+// then CR LF.
 int tf_echo_record(TextFile* f, const TfRecord* r) {
-    write_read(f, r->bytes, r->length);
-    if (r->length == 0 || r->bytes[r->length - 1] != '\n') tf_write(f, "\n", 1);
+    const int body = r->bytes[r->length - 1] == '\n' ? r->length - 1 : r->length;
+    char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the record
+    for (int i = 0; i < body; i += 16) std::memcpy(d + i, r->bytes + i, 16);
+    d[body] = '\r';
+    d[body + 1] = '\n';
+    f->len += body + 2;
+    spill(f);
     return f->failed ? -1 : r->length;
 }
 
@@ -319,27 +289,34 @@ int tf_echo_record(TextFile* f, const TfRecord* r) {
 // the limit, or are not all in the buffer. Returns the start of the line in
 // progress there, and adds the lines passed to *count.
 static const char* usual_stretch(const char* p, const char* end, int max, unsigned limit, unsigned* count) {
-    if (!line_end_masks_exact) return p;
-    const char* q = p;  // the next 64 bytes
+#ifdef __SSE2__
     const char* s = p;  // the start of the line in progress
-    while (end - q >= 64 && limit - *count >= 64) {
-        unsigned long long lf, cr;
-        line_end_masks(q, &lf, &cr);
+    for (const char* q = p; end - q >= 64 && limit - *count >= 64; q += 64) {
+        // Bit k of lf and cr: byte k of the 64 at q is an LF, a CR.
+        unsigned long long lf = 0, cr = 0;
+        for (int i = 0; i < 4; i++) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * i));
+            lf |= static_cast<unsigned long long>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('\n'))) & 0xFFFF)
+                  << (16 * i);
+            cr |= static_cast<unsigned long long>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('\r'))) & 0xFFFF)
+                  << (16 * i);
+        }
         // Each LF needs a CR just before it, within the line.
-        const unsigned long long cr_before = cr << 1 | (q > s && q[-1] == '\r' ? 1 : 0);
-        if (lf & ~cr_before) break;
+        if (lf & ~(cr << 1 | (q > s && q[-1] == '\r' ? 1 : 0))) break;
         if (lf == 0) {
             if (q + 64 - s > max) break;
-            q += 64;
             continue;
         }
         // A CR LF line is read as its bytes before the CR and an LF.
         if (q + __builtin_ctzll(lf) - s > max) break;
-        *count += bit_count(lf);
+        for (unsigned long long b = lf; b; b &= b - 1) ++*count;
         s = q + (63 - __builtin_clzll(lf)) + 1;
-        q += 64;
     }
     return s;
+#else
+    (void)end, (void)max, (void)limit, (void)count;
+    return p;
+#endif
 }
 
 // A read never runs past a line feed, so a line that lies whole in the buffer
@@ -356,7 +333,7 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
         if (in->pos == in->len && !refill(in)) break;
         const char* start = in->buf + in->pos;  // bytes not yet copied
         const char* end = in->buf + in->len;
-        const char* p = usual_stretch(start, end, max, limit, &count);  // start of the next line
+        const char* p = usual_stretch(start, end, max, limit, &count);  // the start of the next line
         while (count < limit) {
             const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
             if (!lf) break;
@@ -383,8 +360,6 @@ unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size) {
     }
     return count;
 }
-
-int tf_failed(TextFile* f) { return f->failed; }
 
 int tf_close(TextFile* f, int sync) {
     if (f->writing) {

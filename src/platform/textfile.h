@@ -10,9 +10,8 @@
 
 struct TextFile;
 
-TextFile* tf_open_read(const char* name);   // nullptr when it cannot be opened
-TextFile* tf_open_write(const char* name);  // created or emptied; nullptr on failure
-TextFile* tf_open_new(const char* name);    // os_create_new's file; nullptr on failure
+TextFile* tf_open_read(const char* name);  // nullptr when it cannot be opened
+TextFile* tf_open_new(const char* name);   // os_create_new's file; nullptr on failure
 
 // For a file that will be synced when it is closed: its bytes are handed to
 // the disk as they are flushed, a megabyte at a time, so that the sync finds
@@ -22,7 +21,7 @@ void tf_write_behind(TextFile* f);
 // Reads one line: up to and including its line feed, at most size - 1 bytes,
 // NUL-terminated. Returns the number of bytes read (the line may hold NUL
 // bytes of its own), or -1 at end of file or on a read error (which
-// tf_failed then tells).
+// tf_close then tells).
 int tf_gets(TextFile* f, char* buf, int size);
 
 // Writes n bytes. Returns n, or -1 once the file has seen a write error.
@@ -60,9 +59,6 @@ int tf_printf(TextFile* f, const char* fmt, ...) FMT_PRINTF(2, 3);
 // The bytes go over in runs.
 enum { TF_COPY_SIZE_MAX = 256 };
 unsigned tf_copy_lines(TextFile* in, TextFile* out, unsigned limit, int size);
-
-// Nonzero once any read, write, flush or sync of this file has failed.
-int tf_failed(TextFile* f);
 
 // Flushes (and, when sync is nonzero, makes durable) and closes; the slot goes
 // back to the pool. Returns 0, or -1 when any read or write, the flush, the

@@ -1,8 +1,8 @@
 // The run state: every program-wide variable, through which all modules work
 // together. One pass over one exchange file per process, so exactly one run
-// state, from process start to process end. Start values are in state.cpp and
-// are in place by static initialisation, before main runs. Nothing lives on
-// the heap.
+// state, from process start to process end. Start values are in
+// state_start.h (scalars) and state.cpp (arrays) and are in place by static
+// initialisation, before main runs. Nothing lives on the heap.
 #pragma once
 
 #include "platform/textfile.h"
@@ -149,7 +149,3 @@ extern int iCi_cnt;                                // circle records
 extern int iCHR_cnt;                               // text records
 extern int iPLcnt;                                 // "pl" records
 extern int iPattern;                               // completed passes of the reader
-
-// Puts every variable back to its start value: for running the pass more than
-// once in one process (tests, fuzzing). The program itself never calls it.
-void reset_run_state();

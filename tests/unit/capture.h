@@ -17,7 +17,7 @@ std::string written(F body) {
     char* name = tmpl.data();
     int fd = mkstemp(name);
     close(fd);
-    fpw = tf_open_write(name);
+    fpw = tf_open_new(name);
     body();
     tf_close(fpw, 0);
     fpw = nullptr;

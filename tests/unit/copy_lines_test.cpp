@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/textfile.h"
+#include "run/contract.h"
 #include "tempdir.h"
 
 namespace {
@@ -19,7 +20,7 @@ class CopyLines : public TempDirTest {
     void expect_same(const std::string& bytes, unsigned limit) {
         put("in", bytes);
         TextFile* in = tf_open_read(path("in").c_str());
-        TextFile* out = tf_open_write(path("by_line").c_str());
+        TextFile* out = tf_open_new(path("by_line").c_str());
         ASSERT_TRUE(in && out);
         char line[255];
         unsigned want = 0;
@@ -31,7 +32,7 @@ class CopyLines : public TempDirTest {
         tf_close(out, 0);
         tf_close(in, 0);
         in = tf_open_read(path("in").c_str());
-        out = tf_open_write(path("in_runs").c_str());
+        out = tf_open_new(path("in_runs").c_str());
         ASSERT_TRUE(in && out);
         unsigned got = tf_copy_lines(in, out, limit, 255);
         tf_close(out, 0);
@@ -44,11 +45,11 @@ class CopyLines : public TempDirTest {
 TEST_F(CopyLines, EdgesOfOneRead) {
     const std::string x253(253, 'x'), x254(254, 'x'), x508(508, 'x');
     const char* const cases[] = {"", "a", "\n", "\r", "\r\n", "\n\n\r\r\n", "a\rb\r\n", "a\r\r\n", "\r\r"};
-    for (const char* c : cases) expect_same(c, 150001);
+    for (const char* c : cases) expect_same(c, LINE_LIMIT + 1);
     for (const std::string& s : {x253, x254, x508})
-        for (const char* end : {"", "\n", "\r", "\r\n", "\r\r\n"}) expect_same(s + end + "next\r\n", 150001);
-    expect_same(x253 + "\r" + "y\r\n", 150001);       // a lone CR as the 254th byte
-    expect_same(std::string("a\0b\r\n", 5), 150001);  // NUL bytes are bytes
+        for (const char* end : {"", "\n", "\r", "\r\n", "\r\r\n"}) expect_same(s + end + "next\r\n", LINE_LIMIT + 1);
+    expect_same(x253 + "\r" + "y\r\n", LINE_LIMIT + 1);       // a lone CR as the 254th byte
+    expect_same(std::string("a\0b\r\n", 5), LINE_LIMIT + 1);  // NUL bytes are bytes
 }
 
 TEST_F(CopyLines, AcrossBufferFillsAndLimits) {
@@ -70,7 +71,8 @@ TEST_F(CopyLines, AcrossBufferFillsAndLimits) {
             }
             s += ends[rng() % 6];
         }
-        for (unsigned limit : {1u, 2u, 7u, static_cast<unsigned>(rng() % 3000) + 1, 150001u}) expect_same(s, limit);
+        for (unsigned limit : {1u, 2u, 7u, static_cast<unsigned>(rng() % 3000) + 1, LINE_LIMIT + 1})
+            expect_same(s, limit);
     }
 }
 
@@ -88,7 +90,7 @@ TEST_F(CopyLines, MostlyCrLfLinesTakenInRuns) {
             unsigned e = rng() % 400;
             s += e < static_cast<unsigned>(t) ? "\n" : e == 399 ? "\r\r\n" : "\r\n";
         }
-        for (unsigned limit : {63u, 64u, 65u, 129u, static_cast<unsigned>(rng() % 6000) + 1, 150001u})
+        for (unsigned limit : {63u, 64u, 65u, 129u, static_cast<unsigned>(rng() % 6000) + 1, LINE_LIMIT + 1})
             expect_same(s, limit);
     }
 }

@@ -1,7 +1,5 @@
-// fmt_format against glibc's snprintf, which rounds exactly and prints
+// Our formatter against glibc's snprintf, which rounds exactly and prints
 // infinities and NaNs the way our files must show them.
-#include "platform/format.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,13 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "format_into.h"
+
 namespace {
 
 const char* const kDoubleFormats[] = {"%.1f", "%.2f", "%.9f", "%.10f", "%.12f"};
 
 std::string ours(const char* f, double v) {
     char buf[FMT_LINE_MAX];
-    int n = fmt_format(buf, sizeof buf, f, v);
+    int n = format_into(buf, sizeof buf, f, v);
     EXPECT_EQ(n, static_cast<int>(std::strlen(buf)));
     return buf;
 }
@@ -113,7 +113,7 @@ TEST(Format, IntegersMatchSnprintf) {
     for (const char* f : fmts)
         for (int v : vals) {
             char a[64], b[64];
-            fmt_format(a, sizeof a, f, v);
+            format_into(a, sizeof a, f, v);
             std::snprintf(b, sizeof b, f, v);
             ASSERT_STREQ(a, b) << f << " " << v;
         }
@@ -128,13 +128,13 @@ TEST(Format, StringsCharsAndLiteralText) {
         {"no conversions", "", "no conversions"}, {"# ChSTR(%s)\n", "\x97\x76", "# ChSTR(\x97\x76)\n"}};
     // clang-format on
     for (auto& c : cases) {
-        int n = fmt_format(buf, sizeof buf, c.fmt, c.arg);
+        int n = format_into(buf, sizeof buf, c.fmt, c.arg);
         EXPECT_STREQ(buf, c.want) << c.fmt;
         EXPECT_EQ(n, static_cast<int>(std::strlen(c.want)));
     }
-    fmt_format(buf, sizeof buf, "%c%c|%3c|%-3c|", 'a', 'Z', 'q', 'r');
+    format_into(buf, sizeof buf, "%c%c|%3c|%-3c|", 'a', 'Z', 'q', 'r');
     EXPECT_STREQ(buf, "aZ|  q|r  |");
-    fmt_format(buf, sizeof buf, "%s=%d %u %x %.2f%%", "n", -7, 7u, 255u, 0.125);
+    format_into(buf, sizeof buf, "%s=%d %u %x %.2f%%", "n", -7, 7u, 255u, 0.125);
     EXPECT_STREQ(buf, "n=-7 7 ff 0.12%");
 }
 
@@ -145,7 +145,7 @@ TEST(Format, TruncationStaysInsideCapacity) {
     for (int cap = 1; cap <= len + 3; cap++) {
         char buf[160];
         std::memset(buf, '#', sizeof buf);
-        int n = fmt_format(buf, cap, fmt, "text", -12345, 2.0 / 3.0, 0xab);
+        int n = format_into(buf, cap, fmt, "text", -12345, 2.0 / 3.0, 0xab);
         int want = std::min(cap - 1, len);
         ASSERT_EQ(n, want) << "cap " << cap;
         ASSERT_EQ(buf[want], '\0') << "cap " << cap;
@@ -156,7 +156,7 @@ TEST(Format, TruncationStaysInsideCapacity) {
     // A long double field cut in the middle.
     char small[10];
     std::memset(small, '#', sizeof small);
-    EXPECT_EQ(fmt_format(small, 8, "%.12f", 1e300), 7);
+    EXPECT_EQ(format_into(small, 8, "%.12f", 1e300), 7);
     EXPECT_STREQ(small, "1000000");
     EXPECT_EQ(small[8], '#');
 }

@@ -11,10 +11,8 @@
 
 namespace {
 
-// Runs the pass over the given exchange-file bytes, from the start values;
-// returns what it wrote.
-std::string pass(const std::string& bytes, unsigned limit = 150000) {
-    reset_run_state();
+// Runs the pass over the given exchange-file bytes; returns what it wrote.
+std::string pass(const std::string& bytes, unsigned limit) {
     std::string tmpl = temp_template("linetext-reader");
     char* name = tmpl.data();
     int fd = mkstemp(name);
