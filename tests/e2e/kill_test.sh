@@ -1,7 +1,9 @@
 #!/bin/bash
 # Kills the program (SIGKILL) at random moments of runs on a large exchange
-# file and checks, after each kill, that "JWC_TEMP.TXT" holds byte for byte
-# either the host's input or the complete result: never a partial file.
+# file and checks, after each kill, what the host contract promises of a kill
+# (drafthost --check): "JWC_TEMP.TXT" holds byte for byte either the host's
+# input or the complete result, never a partial file, and nothing else is left
+# but the working copy.
 # Every other kill falls in the last part of the run or a little after it,
 # where the working copy is flushed and takes the exchange file's place. The
 # summary tells how many kills hit the running process. At every fifth kill point
@@ -10,6 +12,7 @@
 #
 #   kill_test.sh PROGRAM [KILLS] [SEED]
 #
+# DRAFTHOST defaults to the native build's build/tools/drafthost/drafthost.
 # RUN_PREFIX, when set, is put in front of the program: the Wine loader for
 # the Windows build, with the Wine prefix in WINEPREFIX as the caller exports
 # it. The loader runs the .exe in its own process, which is the one killed;
@@ -17,6 +20,7 @@
 # running.
 set -u
 prog=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+host=${DRAFTHOST:-$(cd "$(dirname "$0")/../.." && pwd)/build/tools/drafthost/drafthost}
 kills=${2:-40}
 RANDOM=${3:-12345}
 work=$(mktemp -d)
@@ -59,19 +63,19 @@ for ((k = 0; k < kills; k++)); do
   wait "$pid" 2>/dev/null
   [ $? = 137 ] && hit=$((hit + 1))
   [ -e "$d/JWC_TEMP.104" ] && working=$((working + 1))
-  if cmp -s "$d/JWC_TEMP.TXT" "$work/input"; then
+  if ! "$host" --check "$d" --killed --result "$work/ref/JWC_TEMP.TXT" "$work/input" -- "$prog" /ZAB >"$work/report"; then
+    partial=$((partial + 1))
+    echo "after a kill at ${delay_us} us: $(grep '^problem' "$work/report" | head -3)"
+  elif cmp -s "$d/JWC_TEMP.TXT" "$work/input"; then
     input_seen=$((input_seen + 1))
     if ((input_seen % 5 == 1)) && { ! (cd "$d" && exec ${RUN_PREFIX:-} "$prog" /ZAB) || ! cmp -s "$d/JWC_TEMP.TXT" "$work/ref/JWC_TEMP.TXT" || [ -e "$d/JWC_TEMP.104" ]; }; then
       rerun_bad=$((rerun_bad + 1))
       echo "the run after a kill at ${delay_us} us did not hand back the complete result"
     fi
-  elif cmp -s "$d/JWC_TEMP.TXT" "$work/ref/JWC_TEMP.TXT"; then
-    result_seen=$((result_seen + 1))
   else
-    partial=$((partial + 1))
-    echo "partial exchange file after a kill at ${delay_us} us: $(stat -c %s "$d/JWC_TEMP.TXT" 2>/dev/null || echo missing) bytes"
+    result_seen=$((result_seen + 1))
   fi
   rm -rf "$d"
 done
-echo "kill points: $kills ($hit hit the running process, $working of them with its working copy begun), input intact: $input_seen, complete result: $result_seen, partial: $partial, runs after a kill: $(( (input_seen + 4) / 5 )), failed: $rerun_bad"
+echo "kill points: $kills ($hit hit the running process, $working of them with its working copy begun), input intact: $input_seen, complete result: $result_seen, contract broken: $partial, runs after a kill: $(( (input_seen + 4) / 5 )), failed: $rerun_bad"
 [ "$partial" = 0 ] && [ "$rerun_bad" = 0 ]
