@@ -15,7 +15,8 @@
 # cannot pass through Wine, and those cases are left out.
 #
 # Then: the release zip's contents, and for each .exe the runtime's wildcard
-# expansion of the arguments, the kill test and the lock test under Wine; last
+# expansion of the arguments, the lock test and the fault injection (with its
+# kills before and after every call) under Wine; last
 # the cross-build comparison of random cases (tests/cross_diff.sh).
 #
 # The machine is left alone: each .exe runs in a Wine prefix of its own in its
@@ -36,8 +37,8 @@ for arch in i686 x86_64; do
   cmake -S "$top" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DLINETEXT_WERROR=ON >/dev/null || exit 1
   cmake --build "$b" -j2 >/dev/null || exit 1
-  # The fault-injection build and its driver (tests/win/faults), apart from the shipped .exe
-  cmake --build "$b" -j2 --target linetext_faults win_faults_driver >/dev/null || exit 1
+  # The fault-injection build and its driver (tests/faults, tests/win/faults), apart from the shipped .exe
+  cmake --build "$b" -j2 --target linetext_faults faults_driver >/dev/null || exit 1
   objdump=$arch-w64-mingw32-objdump
   want_magic=$([ $arch = i686 ] && echo "(PE32)" || echo "(PE32+)")
   head=$($objdump -p "$b/linetext.exe")
@@ -264,11 +265,6 @@ run_arch() {  # ARCH
   sed 's/"ABABAB\r$/"******\r/' "$ab/out/JWC_TEMP.TXT" > "$star/JWC_TEMP.TXT"
   check "wildcard matching nothing arrives as written" wild "$ab/in/JWC_TEMP.TXT" "$star" - '-Z*'
   rm -rf "$star"
-
-  # Kills at random moments under Wine: the exchange file is always the input or
-  # the complete result. (A leftover working copy is the end-to-end case
-  # run_leftover_working_copy, run above.)
-  check "kill test under Wine" env RUN_PREFIX="$wine" timeout 300 bash "$top/tests/e2e/kill_test.sh" "$exe" 40 2024
 
   # Another program holding the exchange file for a moment
   check "lock test under Wine" env RUN_PREFIX="$wine" timeout 120 bash "$top/tests/win/lock_test.sh" "$exe" \

@@ -172,6 +172,9 @@ void note_working_copy(Look& k) {
         k.c.notes.push_back(W + " left behind holding a copy of the input");
     } else if (w->bytes.empty()) {
         k.c.notes.push_back(W + " left behind empty");
+    } else if (k.drawing && k.drawing->bytes.compare(0, w->bytes.size(), w->bytes) == 0) {
+        k.c.notes.push_back(W + " left behind holding the input's first " + std::to_string(w->bytes.size()) +
+                            " bytes, a copy cut short");
     } else {
         k.c.notes.push_back(W + " left behind; its lines are checked as records");
         k.c.returned = W;
