@@ -78,6 +78,8 @@ fi
 
 host_args=(--dir "$work/run" --stdout "$work/stdout" --stderr "$work/stderr")
 [ -f "$case_dir/drawing" ] && host_args+=(--name "$(cat "$case_dir/drawing")")
+# arguments converted for the emulator are not those the program sees
+[ -n "${ARGS_ICONV:-}" ] && host_args+=(--args-reencoded)
 "$host" "${host_args[@]}" -- ${RUN_PREFIX:-} "${as[@]}" "$prog" "${args[@]}" >"$work/report" 2>"$work/host_err"
 host_rc=$?
 # drafthost: 0 contract kept, 3 broken, anything else its own failure
