@@ -58,6 +58,8 @@ const bool kWindows = false;
 const std::string kStep = EXCHANGE_FILE ".~case";  // the case change's intermediate name (Windows)
 
 std::string prog, work, run_dir;
+// A run takes well under a second; one still going after this hangs.
+const unsigned kLimitSeconds = 30;
 
 std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -132,7 +134,10 @@ Run run(const std::string& input, const std::string& name, const std::vector<std
         Sleep(200);
     }
     CloseHandle(ho), CloseHandle(he), CloseHandle(hi);
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    if (WaitForSingleObject(pi.hProcess, kLimitSeconds * 1000) == WAIT_TIMEOUT) {
+        TerminateProcess(pi.hProcess, 124);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+    }
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
@@ -144,6 +149,7 @@ Run run(const std::string& input, const std::string& name, const std::vector<std
         int i = open("/dev/null", O_RDONLY), o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666),
             e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         if (chdir(run_dir.c_str()) != 0 || dup2(i, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(126);
+        alarm(kLimitSeconds);  // a run that hangs ends by SIGALRM
         std::vector<char*> argv{const_cast<char*>(prog.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
