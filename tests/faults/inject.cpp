@@ -139,56 +139,58 @@ R after(Act a, R r) {
     return r;
 }
 
+// The usual call: failed, it does nothing and returns `failed`; in the broken
+// build, a read, write, sync or move to fail does nothing and returns
+// `skipped`, any other call is made.
+template <class R, class F, class... Args>
+R through(Act a, R failed, R skipped, F real, Args... args) {
+    if (a == FAIL) return failed;
+    if (a == SKIP && skipped != failed) return skipped;
+    return after(a, real(args...));
+}
+template <class R, class F, class... Args>
+R through(Act a, R failed, F real, Args... args) {
+    return through(a, failed, failed, real, args...);
+}
+
+// A close: failed, it has still closed.
+template <class R, class F, class H>
+R closing(Act a, R failed, F real, H h) {
+    R r = real(h);
+    if (a == FAIL) return set_error(error), failed;
+    return after(a, r);
+}
+
 #ifdef _WIN32
 HANDLE WINAPI create(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how, DWORD flags,
                      HANDLE templ) {
-    Act a = decide(OPEN, name);
-    if (a == FAIL) return INVALID_HANDLE_VALUE;
-    return after(a, os.CreateFileA(name, access, share, sa, how, flags, templ));
+    return through(decide(OPEN, name), INVALID_HANDLE_VALUE, os.CreateFileA, name, access, share, sa, how, flags,
+                   templ);
 }
 BOOL WINAPI read_file(HANDLE f, LPVOID buf, DWORD n, LPDWORD got, LPOVERLAPPED o) {
     Act a = decide(READ);
-    if (a == FAIL || a == SKIP) return *got = 0, a == SKIP;
+    if (a == FAIL || a == SKIP) *got = 0;
     if (a == SHORTEN && n > 1) n = (n + 1) / 2;
-    return after(a, os.ReadFile(f, buf, n, got, o));
+    return through(a, FALSE, TRUE, os.ReadFile, f, buf, n, got, o);
 }
 BOOL WINAPI write_file(HANDLE f, LPCVOID buf, DWORD n, LPDWORD put, LPOVERLAPPED o) {
     Act a = decide(WRITE);
-    if (a == FAIL || a == SKIP) return *put = a == SKIP ? n : 0, a == SKIP;
+    if (a == FAIL || a == SKIP) *put = a == SKIP ? n : 0;
     if (a == SHORTEN && n > 1) n = (n + 1) / 2;
-    return after(a, os.WriteFile(f, buf, n, put, o));
+    return through(a, FALSE, TRUE, os.WriteFile, f, buf, n, put, o);
 }
-BOOL WINAPI flush(HANDLE f) {
-    Act a = decide(FLUSH, "file");
-    return a == FAIL || a == SKIP ? a == SKIP : after(a, os.FlushFileBuffers(f));
-}
-BOOL WINAPI close_handle(HANDLE f) {
-    Act a = decide(CLOSE);
-    BOOL r = os.CloseHandle(f);
-    if (a == FAIL) return set_error(error), FALSE;
-    return after(a, r);
-}
+BOOL WINAPI flush(HANDLE f) { return through(decide(FLUSH, "file"), FALSE, TRUE, os.FlushFileBuffers, f); }
+BOOL WINAPI close_handle(HANDLE f) { return closing(decide(CLOSE), FALSE, os.CloseHandle, f); }
 BOOL WINAPI move(LPCSTR from, LPCSTR to, DWORD how) {
-    Act a = decide(MOVE, from, to);
-    return a == FAIL || a == SKIP ? a == SKIP : after(a, os.MoveFileExA(from, to, how));
+    return through(decide(MOVE, from, to), FALSE, TRUE, os.MoveFileExA, from, to, how);
 }
-BOOL WINAPI delete_file(LPCSTR name) {
-    Act a = decide(REMOVE, name);
-    return a == FAIL ? FALSE : after(a, os.DeleteFileA(name));
-}
+BOOL WINAPI delete_file(LPCSTR name) { return through(decide(REMOVE, name), FALSE, os.DeleteFileA, name); }
 HANDLE WINAPI find_first(LPCSTR name, LPWIN32_FIND_DATAA fd) {
-    Act a = decide(FIND_FIRST, name);
-    return a == FAIL ? INVALID_HANDLE_VALUE : after(a, os.FindFirstFileA(name, fd));
+    return through(decide(FIND_FIRST, name), INVALID_HANDLE_VALUE, os.FindFirstFileA, name, fd);
 }
-BOOL WINAPI find_close(HANDLE f) {
-    Act a = decide(FIND_CLOSE);
-    BOOL r = os.FindClose(f);
-    if (a == FAIL) return set_error(error), FALSE;
-    return after(a, r);
-}
+BOOL WINAPI find_close(HANDLE f) { return closing(decide(FIND_CLOSE), FALSE, os.FindClose, f); }
 DWORD WINAPI attributes(LPCSTR name) {
-    Act a = decide(ATTRIBUTES, name);
-    return a == FAIL ? INVALID_FILE_ATTRIBUTES : after(a, os.GetFileAttributesA(name));
+    return through(decide(ATTRIBUTES, name), INVALID_FILE_ATTRIBUTES, os.GetFileAttributesA, name);
 }
 unsigned long long waited_ms = 0;
 void WINAPI add_wait(DWORD ms) { waited_ms += ms; }
@@ -206,53 +208,32 @@ int open_file(const char* path, int flags, ...) {
 }
 ssize_t read_file(int fd, void* buf, size_t n) {
     Act a = decide(READ);
-    if (a == FAIL || a == SKIP) return a == SKIP ? 0 : -1;
     if (a == SHORTEN && n > 1) n = (n + 1) / 2;
-    return after(a, os.read(fd, buf, n));
+    return through(a, ssize_t(-1), ssize_t(0), os.read, fd, buf, n);
 }
 ssize_t write_file(int fd, const void* buf, size_t n) {
     Act a = decide(WRITE);
-    if (a == FAIL || a == SKIP) return a == SKIP ? static_cast<ssize_t>(n) : -1;
+    const ssize_t all = static_cast<ssize_t>(n);
     if (a == SHORTEN && n > 1) n = (n + 1) / 2;
-    return after(a, os.write(fd, buf, n));
+    return through(a, ssize_t(-1), all, os.write, fd, buf, n);
 }
 int sync_file(int fd) {
     struct stat st;
-    Act a = decide(FSYNC, fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? "dir" : "file");
-    return a == FAIL || a == SKIP ? (a == SKIP ? 0 : -1) : after(a, os.fsync(fd));
+    return through(decide(FSYNC, fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? "dir" : "file"), -1, 0, os.fsync, fd);
 }
-int close_file(int fd) {
-    Act a = decide(CLOSE);
-    int r = os.close(fd);
-    if (a == FAIL) return set_error(error), -1;
-    return after(a, r);
-}
+int close_file(int fd) { return closing(decide(CLOSE), -1, os.close, fd); }
 int rename_file(const char* from, const char* to) {
-    Act a = decide(RENAME, from, to);
-    return a == FAIL || a == SKIP ? (a == SKIP ? 0 : -1) : after(a, os.rename(from, to));
+    return through(decide(RENAME, from, to), -1, 0, os.rename, from, to);
 }
-int unlink_file(const char* path) {
-    Act a = decide(UNLINK, path);
-    return a == FAIL ? -1 : after(a, os.unlink(path));
-}
-DIR* open_dir(const char* path) {
-    Act a = decide(OPENDIR, path);
-    return a == FAIL ? nullptr : after(a, os.opendir(path));
-}
+int unlink_file(const char* path) { return through(decide(UNLINK, path), -1, os.unlink, path); }
+DIR* open_dir(const char* path) { return through(decide(OPENDIR, path), static_cast<DIR*>(nullptr), os.opendir, path); }
 struct dirent* read_dir(DIR* d) {
-    Act a = decide(READDIR);
-    return a == FAIL ? nullptr : after(a, os.readdir(d));
+    return through(decide(READDIR), static_cast<struct dirent*>(nullptr), os.readdir, d);
 }
-int close_dir(DIR* d) {
-    Act a = decide(CLOSEDIR);
-    int r = os.closedir(d);
-    if (a == FAIL) return set_error(error), -1;
-    return after(a, r);
-}
+int close_dir(DIR* d) { return closing(decide(CLOSEDIR), -1, os.closedir, d); }
 #ifdef __linux__
 int sync_range(int fd, off64_t offset, off64_t n, unsigned int flags) {
-    Act a = decide(SYNC_RANGE);
-    return a == FAIL ? -1 : after(a, os.sync_file_range(fd, offset, n, flags));
+    return through(decide(SYNC_RANGE), -1, os.sync_file_range, fd, offset, n, flags);
 }
 #endif
 #endif
