@@ -96,9 +96,16 @@ end_servers() {
   rm -rf "$TMPDIR"
 }
 trap end_servers EXIT
+# (the two prefixes are made side by side: a new one takes half a minute)
 for arch in $WINE_ARCHES; do
   loader=WINE_$arch p=WINEPREFIX_$arch
-  wine_prefix $arch "${!loader}" "${!p}" "$wineserver" || { echo "FAIL: $arch Wine prefix ${!p} cannot be made"; fail=1; }
+  { wine_prefix $arch "${!loader}" "${!p}" "$wineserver" || echo "FAIL: $arch Wine prefix ${!p} cannot be made"; } \
+    >"$TMPDIR/prefix-$arch.log" 2>&1 &
+done
+wait
+for arch in $WINE_ARCHES; do
+  grep FAIL "$TMPDIR/prefix-$arch.log" && fail=1
+  rm -f "$TMPDIR/prefix-$arch.log"
 done
 
 # The cases are run through drafthost, a native program: the native build's,
@@ -299,8 +306,9 @@ done
 # WINEPREFIX is set at this level, so a run must name its prefix.
 
 # Random cases through the Linux build and both .exe: the same files, status
-# and console output (tests/cross_diff.sh; CROSS_CASES, CROSS_SEED to vary).
-check "cross-build comparison" env EXE_i686="$top/build-win-i686/linetext.exe" \
+# and console output (tests/cross_diff.sh; CROSS_CASES, default 500 here, and
+# CROSS_SEED to vary).
+check "cross-build comparison" env CROSS_CASES="${CROSS_CASES:-500}" EXE_i686="$top/build-win-i686/linetext.exe" \
   EXE_x86_64="$top/build-win-x86_64/linetext.exe" JA_LOCPATH="$locales" CROSS_ARCHES="$WINE_ARCHES" \
   bash "$top/tests/cross_diff.sh"
 
