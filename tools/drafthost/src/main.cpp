@@ -28,7 +28,7 @@ namespace {
 const char kUsage[] =
     "usage: drafthost [--name NAME] [--keep DIR] [OUTPUT...] DRAWING -- PROGRAM [ARGS...]\n"
     "       drafthost --dir DIR [--name NAME] [OUTPUT...] -- PROGRAM [ARGS...]\n"
-    "       drafthost --check DIR (--status N | --killed [--result FILE]) [--name NAME] [--stderr FILE]\n"
+    "       drafthost --check DIR --status N [--name NAME] [--stderr FILE]\n"
     "                 DRAWING -- PROGRAM [ARGS...]\n"
     "OUTPUT: --svg FILE, --stdout FILE, --stderr FILE\n";
 
@@ -48,9 +48,8 @@ const char kHelp[] =
     "               any case; with none the host gave no exchange file. What else\n"
     "               is there must be left as it was.\n"
     "  --check DIR  run nothing: check DIR as a run of PROGRAM ARGS left it, which\n"
-    "               ended with status N, or was killed (the exchange file must then\n"
-    "               be DRAWING or the complete result in FILE); DIR held only DRAWING\n"
-    "               under NAME before, and --stderr FILE holds the run's standard error\n"
+    "               ended with status N; DIR held only DRAWING under NAME before,\n"
+    "               and --stderr FILE holds the run's standard error\n"
     "  --args-reencoded  the arguments reach PROGRAM in another charset (an emulator\n"
     "               re-encodes them): the fills are not measured against them\n"
     "  --svg FILE   also draw the drawing and the returned text records into FILE\n"
@@ -89,9 +88,8 @@ struct Args {
     SessionOptions options;
     bool have_drawing = false;
     std::string svg_path, stdout_path, stderr_path;
-    // --check: the directory, the status or the kill, the complete result
-    std::string check_dir, status_text, result_path;
-    bool killed = false, args_reencoded = false;
+    std::string check_dir, status_text;  // --check
+    bool args_reencoded = false;
 };
 
 // Returned by the steps that read the command line when the run goes on;
@@ -108,7 +106,6 @@ std::string* value_of(Args& a, const std::string& flag) {
     if (flag == "--stderr") return &a.stderr_path;
     if (flag == "--check") return &a.check_dir;
     if (flag == "--status") return &a.status_text;
-    if (flag == "--result") return &a.result_path;
     return nullptr;
 }
 
@@ -122,8 +119,8 @@ int read_options(int argc, char** argv, Args& a, int& i) {
             std::cout << kUsage << kHelp;
             return 0;
         }
-        if (arg == "--killed" || arg == "--args-reencoded") {
-            (arg == "--killed" ? a.killed : a.args_reencoded) = true;
+        if (arg == "--args-reencoded") {
+            a.args_reencoded = true;
             continue;
         }
         std::string flag = arg.substr(0, arg.find('='));
@@ -154,9 +151,9 @@ int parse_args(int argc, char** argv, Args& a) {
     if (!a.check_dir.empty()) {
         if (o.prepared_dir || o.keep_dir) return usage_error("--check takes neither --dir nor --keep");
         if (!a.have_drawing) return usage_error("--check needs the DRAWING the run was given");
-        if (a.killed == !a.status_text.empty()) return usage_error("--check needs one of --status N and --killed");
-    } else if (!a.status_text.empty() || a.killed || !a.result_path.empty()) {
-        return usage_error("--status, --killed and --result go with --check");
+        if (a.status_text.empty()) return usage_error("--check needs the run's --status N");
+    } else if (!a.status_text.empty()) {
+        return usage_error("--status goes with --check");
     } else if (o.prepared_dir) {
         if (a.have_drawing) return usage_error("--dir takes no DRAWING: the drawing is in DIR");
         if (o.keep_dir) return usage_error("--dir and --keep exclude each other");
@@ -244,7 +241,7 @@ int report_verdict(const std::vector<std::string>& problems, bool picture_failed
 }
 
 // A run already made, as --check describes it.
-Session checked_session(const Args& a, RunFacts& f, std::optional<std::string>& result) {
+Session checked_session(const Args& a) {
     Session s;
     s.dir = a.check_dir;
     const std::optional<std::string> drawing = slurp(a.options.drawing_path);
@@ -254,16 +251,7 @@ Session checked_session(const Args& a, RunFacts& f, std::optional<std::string>& 
     s.prepared.name = name;
     s.prepared.before[name] = DirEntry{true, s.drawing, ""};
     s.after = read_dir(a.check_dir);
-    if (a.killed) {
-        s.status.signalled = true;
-        s.status.code = 9;
-        if (!a.result_path.empty() && !(result = slurp(a.result_path)))
-            throw SetupError("cannot read " + a.result_path);
-    } else {
-        s.status.code = std::atoi(a.status_text.c_str()) & 255;
-    }
-    f.killed = a.killed;
-    f.result = result ? &*result : nullptr;
+    s.status.code = std::atoi(a.status_text.c_str()) & 255;
     return s;
 }
 
@@ -277,15 +265,14 @@ int main(int argc, char** argv) {
     if (!check_only && !open_outputs(a)) return 2;
 
     Session s;
-    RunFacts f;
-    std::optional<std::string> result;
     try {
-        s = check_only ? checked_session(a, f, result) : run_session(a.options);
+        s = check_only ? checked_session(a) : run_session(a.options);
     } catch (const SetupError& e) {
         std::cerr << "drafthost: " << e.what() << "\n";
         return 2;
     }
 
+    RunFacts f;
     f.status = s.status;
     f.args.assign(a.options.command.begin() + 1, a.options.command.end());
     f.prepared = s.prepared;
