@@ -13,8 +13,9 @@
 # are not, and the style check without clang-format 14.
 #
 # Each suite's whole output goes to build/logs/SUITE.log; the console shows a
-# line per suite, and for a failing suite the end of its log and the log's
-# path (on CI the whole log). It ends with a table of the suites, their
+# line per suite, a line every 30 s while one runs, and for a failing suite
+# every line of its log that says FAIL (each names its case), its end and its
+# path (on CI the whole log too). It ends with a table of the suites, their
 # results and seconds, and the line "run_all: N passed, N failed".
 # Temporary files of the tests go to build/tmp, which is removed at the end.
 set -u
@@ -72,8 +73,20 @@ for s in "${suites[@]}"; do
   k=$((k + 1))
   t=$SECONDS
   log=$logs/$s.log
+  echo "run_all: [$k/${#suites[@]}] $s ..."
+  "$s" >"$log" 2>&1 </dev/null &
+  pid=$!
+  # A line every 30 s while it runs, with the log's last line.
+  next=$((t + 30))
+  while kill -0 $pid 2>/dev/null; do
+    sleep 1
+    if [ $SECONDS -ge $next ]; then
+      echo "run_all:   $s running for $((SECONDS - t)) s; last: $(tail -n 1 "$log" 2>/dev/null | tr -d '\r' | cut -c1-100)"
+      next=$((next + 30))
+    fi
+  done
   printf 'run_all: [%d/%d] %-10s ' $k ${#suites[@]} "$s"
-  if "$s" >"$log" 2>&1 </dev/null; then
+  if wait $pid; then
     result=passed passed=$((passed + 1))
     echo "passed in $((SECONDS - t)) s"
   else
@@ -82,10 +95,13 @@ for s in "${suites[@]}"; do
     if [ "${CI:-}" = true ]; then
       echo "----- $log"
       cat "$log"
-    else
-      echo "----- the end of $log"
-      tail -n 40 "$log"
     fi
+    # Every failing case with its first lines: the lines that say FAIL (each
+    # names its case), ctest's list of failed tests, then the log's end.
+    echo "----- what failed in $log"
+    tr -d '\r' <"$log" | grep -E 'FAIL|VIOLATED|\(Failed\)|Error [0-9]|error:' | awk '{ n[$0]++ } n[$0] == 1' | head -n 60
+    echo "----- the end of $log"
+    tail -n 15 "$log"
     echo "-----"
   fi
   table+=("$(printf '%-12s %-7s %6d' "$s" $result $((SECONDS - t)))")

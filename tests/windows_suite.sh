@@ -15,7 +15,8 @@
 # cannot pass through Wine, and those cases are left out.
 #
 # Then: the release zip's contents, and for each .exe the runtime's wildcard
-# expansion of the arguments, the kill test and the lock test under Wine; last
+# expansion of the arguments, the lock test and the fault injection (with its
+# kills before and after every call) under Wine; last
 # the cross-build comparison of random cases (tests/cross_diff.sh).
 #
 # The machine is left alone: each .exe runs in a Wine prefix of its own in its
@@ -36,8 +37,8 @@ for arch in i686 x86_64; do
   cmake -S "$top" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DLINETEXT_WERROR=ON >/dev/null || exit 1
   cmake --build "$b" -j2 >/dev/null || exit 1
-  # The fault-injection build and its driver (tests/win/faults), apart from the shipped .exe
-  cmake --build "$b" -j2 --target linetext_faults win_faults_driver >/dev/null || exit 1
+  # The fault-injection build and its driver (tests/faults, tests/win/faults), apart from the shipped .exe
+  cmake --build "$b" -j2 --target linetext_faults faults_driver >/dev/null || exit 1
   objdump=$arch-w64-mingw32-objdump
   want_magic=$([ $arch = i686 ] && echo "(PE32)" || echo "(PE32+)")
   head=$($objdump -p "$b/linetext.exe")
@@ -95,9 +96,16 @@ end_servers() {
   rm -rf "$TMPDIR"
 }
 trap end_servers EXIT
+# (the two prefixes are made side by side: a new one takes half a minute)
 for arch in $WINE_ARCHES; do
   loader=WINE_$arch p=WINEPREFIX_$arch
-  wine_prefix $arch "${!loader}" "${!p}" "$wineserver" || { echo "FAIL: $arch Wine prefix ${!p} cannot be made"; fail=1; }
+  { wine_prefix $arch "${!loader}" "${!p}" "$wineserver" || echo "FAIL: $arch Wine prefix ${!p} cannot be made"; } \
+    >"$TMPDIR/prefix-$arch.log" 2>&1 &
+done
+wait
+for arch in $WINE_ARCHES; do
+  grep FAIL "$TMPDIR/prefix-$arch.log" && fail=1
+  rm -f "$TMPDIR/prefix-$arch.log"
 done
 
 # The cases are run through drafthost, a native program: the native build's,
@@ -216,7 +224,7 @@ run_arch() {  # ARCH
   local arch=$1 c env out p=WINEPREFIX_$1 loader=WINE_$1 start=$SECONDS
   export WINEPREFIX=${!p}
   wine=${!loader} exe=$top/build-win-$arch/linetext.exe
-  passed=0 failed=0 skipped=0
+  passed=0 failed=0 skipped=0 restarted=0
   for c in "$cases"/*/; do
     c=${c%/}
     env=()
@@ -232,14 +240,27 @@ run_arch() {  # ARCH
       skipped=$((skipped + 1))
       continue
     fi
-    if out=$(env "${env[@]}" RUN_PREFIX=$wine CONSOLE=skip timeout 120 bash "$top/tests/e2e/run_case.sh" "$exe" "$c" 2>&1); then
+    out=$(env "${env[@]}" RUN_PREFIX=$wine CONSOLE=skip timeout 120 bash "$top/tests/e2e/run_case.sh" "$exe" "$c" 2>&1)
+    st=$?
+    # A case that failed as if the .exe never ran (run_case.sh's status 2: the
+    # directory as prepared, or Wine's own error) runs once more: a start of
+    # Wine that ran nothing under load does not come again, a fault of the
+    # program does. Passing then, it is counted apart, and its first run shown.
+    if [ $st = 2 ]; then
+      echo "$out" | sed "s/^/first run: /"
+      out=$(env "${env[@]}" RUN_PREFIX=$wine CONSOLE=skip timeout 120 bash "$top/tests/e2e/run_case.sh" "$exe" "$c" 2>&1)
+      st=$?
+      [ $st = 0 ] && restarted=$((restarted + 1)) && echo "$(basename "$c"): passed when run again"
+    fi
+    if [ $st = 0 ]; then
       passed=$((passed + 1))
     else
       failed=$((failed + 1))
       echo "$out"
     fi
   done
-  echo "end-to-end cases: $passed passed, $failed failed, $skipped skipped ($((SECONDS - start)) s)"
+  echo "end-to-end cases: $passed passed ($restarted of them when run again, the first start having run nothing)," \
+    "$failed failed, $skipped skipped ($((SECONDS - start)) s)"
 
   local ab=$cases/fill_ex01_ab_along_x star
   # -Z* with a file "-ZAB" there: the pattern text AB
@@ -251,11 +272,6 @@ run_arch() {  # ARCH
   sed 's/"ABABAB\r$/"******\r/' "$ab/out/JWC_TEMP.TXT" > "$star/JWC_TEMP.TXT"
   check "wildcard matching nothing arrives as written" wild "$ab/in/JWC_TEMP.TXT" "$star" - '-Z*'
   rm -rf "$star"
-
-  # Kills at random moments under Wine: the exchange file is always the input or
-  # the complete result. (A leftover working copy is the end-to-end case
-  # run_leftover_working_copy, run above.)
-  check "kill test under Wine" env RUN_PREFIX="$wine" timeout 300 bash "$top/tests/e2e/kill_test.sh" "$exe" 40 2024
 
   # Another program holding the exchange file for a moment
   check "lock test under Wine" env RUN_PREFIX="$wine" timeout 120 bash "$top/tests/win/lock_test.sh" "$exe" \
@@ -290,8 +306,9 @@ done
 # WINEPREFIX is set at this level, so a run must name its prefix.
 
 # Random cases through the Linux build and both .exe: the same files, status
-# and console output (tests/cross_diff.sh; CROSS_CASES, CROSS_SEED to vary).
-check "cross-build comparison" env EXE_i686="$top/build-win-i686/linetext.exe" \
+# and console output (tests/cross_diff.sh; CROSS_CASES, default 500 here, and
+# CROSS_SEED to vary).
+check "cross-build comparison" env CROSS_CASES="${CROSS_CASES:-500}" EXE_i686="$top/build-win-i686/linetext.exe" \
   EXE_x86_64="$top/build-win-x86_64/linetext.exe" JA_LOCPATH="$locales" CROSS_ARCHES="$WINE_ARCHES" \
   bash "$top/tests/cross_diff.sh"
 

@@ -11,7 +11,6 @@ typedef std::intptr_t OsFile;
 const OsFile OS_NO_FILE = -1;
 
 OsFile os_open_read(const char* name);
-OsFile os_open_write(const char* name);  // created, or emptied
 // A new, empty file of this process under name: whatever the name held (a
 // file, a link) is removed first, the link itself and never what it points
 // to, and the file is created exclusively, never through a link. A name that

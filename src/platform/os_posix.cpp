@@ -9,82 +9,74 @@
 #include <unistd.h>
 
 #include "platform/os.h"
+#include "platform/os_calls.h"
 
-OsFile os_open_read(const char* name) {
-    int fd;
-    do fd = open(name, O_RDONLY);
-    while (fd < 0 && errno == EINTR);
-    return fd < 0 ? OS_NO_FILE : fd;
+OsCalls os_calls = {open,           read, write, fsync, close, rename, unlink, opendir, readdir, closedir,
+#ifdef __linux__
+                    sync_file_range
+#endif
+};
+
+// A call made again for as long as a signal interrupts it.
+template <class Call>
+static auto again(Call call) {
+    auto r = call();
+    while (r < 0 && errno == EINTR) r = call();
+    return r;
 }
 
-OsFile os_open_write(const char* name) {
-    int fd;
-    do fd = open(name, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    while (fd < 0 && errno == EINTR);
-    return fd < 0 ? OS_NO_FILE : fd;
+static OsFile file_of(int fd) { return fd < 0 ? OS_NO_FILE : fd; }
+
+OsFile os_open_read(const char* name) {
+    return file_of(again([&] { return os_calls.open(name, O_RDONLY); }));
 }
 
 OsFile os_create_new(const char* name) {
     // Whatever is left under the name goes; should it stay, the exclusive
     // create below fails.
-    unlink(name);
-    int fd;
-    do fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
-    while (fd < 0 && errno == EINTR);
-    return fd < 0 ? OS_NO_FILE : fd;
+    os_calls.unlink(name);
+    return file_of(again([&] { return os_calls.open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666); }));
 }
 
 long os_read(OsFile f, void* buf, long n) {
-    for (;;) {
-        ssize_t r = read(static_cast<int>(f), buf, static_cast<size_t>(n));
-        if (r >= 0) return static_cast<long>(r);
-        if (errno != EINTR) return -1;
-    }
+    ssize_t r = again([&] { return os_calls.read(static_cast<int>(f), buf, static_cast<size_t>(n)); });
+    return r < 0 ? -1 : static_cast<long>(r);
 }
 
 long os_write(OsFile f, const void* buf, long n) {
     const char* p = static_cast<const char*>(buf);
     long done = 0;
     while (done < n) {
-        ssize_t w = write(static_cast<int>(f), p + done, static_cast<size_t>(n - done));
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (w == 0) return -1;
+        ssize_t w = again([&] { return os_calls.write(static_cast<int>(f), p + done, static_cast<size_t>(n - done)); });
+        if (w <= 0) return -1;
         done += w;
     }
     return done;
 }
 
 int os_sync(OsFile f) {
-    int r;
-    do r = fsync(static_cast<int>(f));
-    while (r != 0 && errno == EINTR);
-    if (r == 0) return 0;
+    if (again([&] { return os_calls.fsync(static_cast<int>(f)); }) == 0) return 0;
     // Devices and pipes cannot be synced; that is no loss of data.
     return (errno == EINVAL || errno == EROFS || errno == ENOTSUP) ? 0 : -1;
 }
 
 void os_write_behind(OsFile f, long long offset, long long n) {
 #ifdef __linux__
-    sync_file_range(static_cast<int>(f), offset, n, SYNC_FILE_RANGE_WRITE);
+    os_calls.sync_file_range(static_cast<int>(f), offset, n, SYNC_FILE_RANGE_WRITE);
 #else
     (void)f, (void)offset, (void)n;
 #endif
 }
 
-int os_close(OsFile f) { return close(static_cast<int>(f)) == 0 || errno == EINTR ? 0 : -1; }
+int os_close(OsFile f) { return os_calls.close(static_cast<int>(f)) == 0 || errno == EINTR ? 0 : -1; }
 
-int os_replace(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : -1; }
+int os_replace(const char* from, const char* to) { return os_calls.rename(from, to) == 0 ? 0 : -1; }
 
 int os_sync_dir() {
-    int fd;
-    do fd = open(".", O_RDONLY | O_DIRECTORY);
-    while (fd < 0 && errno == EINTR);
+    int fd = again([&] { return os_calls.open(".", O_RDONLY | O_DIRECTORY); });
     if (fd < 0) return -1;
     int r = os_sync(fd);
-    close(fd);
+    os_calls.close(fd);
     return r;
 }
 
@@ -99,10 +91,10 @@ static int same_ignoring_case(const char* a, const char* b) {
 }
 
 int os_find_case_variant(const char* lower, const char* upper, char* out) {
-    DIR* d = opendir(".");
+    DIR* d = os_calls.opendir(".");
     if (!d) return 0;
     int found = 0;
-    while (struct dirent* e = readdir(d)) {
+    while (struct dirent* e = os_calls.readdir(d)) {
         const char* n = e->d_name;
         if (!same_ignoring_case(n, lower) || strcmp(n, upper) == 0) continue;
         if (strcmp(n, lower) == 0) {
@@ -115,7 +107,7 @@ int os_find_case_variant(const char* lower, const char* upper, char* out) {
             found = 1;
         }
     }
-    closedir(d);
+    os_calls.closedir(d);
     return found ? 1 : 0;
 }
 

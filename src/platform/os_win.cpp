@@ -5,6 +5,10 @@
 #include <windows.h>
 
 #include "platform/os.h"
+#include "platform/os_calls.h"
+
+OsCalls os_calls = {CreateFileA, ReadFile,       WriteFile, FlushFileBuffers,   CloseHandle, MoveFileExA,
+                    DeleteFileA, FindFirstFileA, FindClose, GetFileAttributesA, Sleep};
 
 // The runtime expands unquoted * and ? arguments into the matching file names
 // before main runs, as the host's console start-up does.
@@ -18,7 +22,9 @@ static HANDLE h(OsFile f) { return reinterpret_cast<HANDLE>(f); }
 // a moment without letting others move or delete it. Opening the exchange file
 // or the working copy and the replacing move are therefore tried again while
 // the file is held: 5 s in all over the run, short waits growing from 10 ms
-// to 100 ms. Any other error fails at once.
+// to 100 ms. Any other error fails at once. The budget is for the whole run,
+// not per call, so it is state of its own; it lives here, beside the only
+// code that waits, since nothing above the seam knows of holding or waiting.
 static DWORD lock_wait_left_ms = 5000;
 static DWORD lock_wait_step_ms = 10;
 
@@ -30,10 +36,10 @@ static int wait_for_lock(const char* name) {
     if ((e != ERROR_SHARING_VIOLATION && e != ERROR_LOCK_VIOLATION && e != ERROR_ACCESS_DENIED) ||
         lock_wait_left_ms == 0)
         return 0;
-    DWORD a = GetFileAttributesA(name);
+    DWORD a = os_calls.GetFileAttributesA(name);
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return 0;
     DWORD ms = lock_wait_step_ms < lock_wait_left_ms ? lock_wait_step_ms : lock_wait_left_ms;
-    Sleep(ms);
+    os_calls.Sleep(ms);
     lock_wait_left_ms -= ms;
     lock_wait_step_ms = lock_wait_step_ms * 2 < 100 ? lock_wait_step_ms * 2 : 100;
     return 1;
@@ -41,13 +47,13 @@ static int wait_for_lock(const char* name) {
 
 static HANDLE open_file(const char* name, DWORD access, DWORD share, DWORD how) {
     HANDLE x;
-    do x = CreateFileA(name, access, share, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
+    do x = os_calls.CreateFileA(name, access, share, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
     while (x == INVALID_HANDLE_VALUE && wait_for_lock(name));
     return x;
 }
 
 static int move_file(const char* from, const char* to) {
-    while (!MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    while (!os_calls.MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         if (!wait_for_lock(to)) return -1;
     return 0;
 }
@@ -58,19 +64,16 @@ OsFile os_open_read(const char* name) {
     return wrap(open_file(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING));
 }
 
-OsFile os_open_write(const char* name) {
-    return wrap(open_file(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS));
-}
-
 OsFile os_create_new(const char* name) {
     // Deleting a link deletes the link; should the name stay, CREATE_NEW fails.
-    while (!DeleteFileA(name) && GetLastError() != ERROR_FILE_NOT_FOUND && wait_for_lock(name)) {}
+    while (!os_calls.DeleteFileA(name) && GetLastError() != ERROR_FILE_NOT_FOUND && wait_for_lock(name)) {}
     return wrap(open_file(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_NEW));
 }
 
 long os_read(OsFile f, void* buf, long n) {
     DWORD got = 0;
-    if (!ReadFile(h(f), buf, static_cast<DWORD>(n), &got, nullptr)) return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+    if (!os_calls.ReadFile(h(f), buf, static_cast<DWORD>(n), &got, nullptr))
+        return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
     return static_cast<long>(got);
 }
 
@@ -79,14 +82,14 @@ long os_write(OsFile f, const void* buf, long n) {
     long done = 0;
     while (done < n) {
         DWORD put = 0;
-        if (!WriteFile(h(f), p + done, static_cast<DWORD>(n - done), &put, nullptr) || put == 0) return -1;
+        if (!os_calls.WriteFile(h(f), p + done, static_cast<DWORD>(n - done), &put, nullptr) || put == 0) return -1;
         done += static_cast<long>(put);
     }
     return done;
 }
 
 int os_sync(OsFile f) {
-    if (FlushFileBuffers(h(f))) return 0;
+    if (os_calls.FlushFileBuffers(h(f))) return 0;
     // Devices and pipes cannot be flushed; that is no loss of data.
     DWORD e = GetLastError();
     return (e == ERROR_INVALID_HANDLE || e == ERROR_INVALID_FUNCTION) ? 0 : -1;
@@ -94,15 +97,15 @@ int os_sync(OsFile f) {
 
 void os_write_behind(OsFile, long long, long long) {}
 
-int os_close(OsFile f) { return CloseHandle(h(f)) ? 0 : -1; }
+int os_close(OsFile f) { return os_calls.CloseHandle(h(f)) ? 0 : -1; }
 
 // Whether the directory holds name in exactly this spelling. When it cannot
 // be told, the answer is yes: no further move is made on a guess.
 static int stored_as(const char* name) {
     WIN32_FIND_DATAA fd;
-    HANDLE f = FindFirstFileA(name, &fd);
+    HANDLE f = os_calls.FindFirstFileA(name, &fd);
     if (f == INVALID_HANDLE_VALUE) return 1;
-    FindClose(f);
+    os_calls.FindClose(f);
     return strcmp(fd.cFileName, name) == 0;
 }
 
@@ -133,9 +136,9 @@ int os_sync_dir() { return 0; }
 int os_find_case_variant(const char* lower, const char* upper, char* out) {
     (void)lower;
     WIN32_FIND_DATAA fd;
-    HANDLE f = FindFirstFileA(upper, &fd);
+    HANDLE f = os_calls.FindFirstFileA(upper, &fd);
     if (f == INVALID_HANDLE_VALUE) return 0;
-    FindClose(f);
+    os_calls.FindClose(f);
     if (strcmp(fd.cFileName, upper) == 0 || strlen(fd.cFileName) != strlen(upper)) return 0;
     strcpy(out, fd.cFileName);
     return 1;

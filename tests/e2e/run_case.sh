@@ -35,6 +35,13 @@
 # emulator that re-encodes the command line may need them in its own charset).
 # BLESS=1 writes what the run produced into the case instead of comparing (not
 # for a run that breaks the host contract).
+#
+# Exit status: 0 the case passed; 2 it failed with the directory exactly as
+# prepared or with an error of the emulator's own on standard error ("wine:"
+# or "err:"), which is what a start of the emulator that ran nothing looks
+# like (the caller may run such a case once more); 1 any other failure. A
+# failing case's lines begin "FAIL [NAME]:" and it shows the program's
+# standard error.
 set -u
 prog=$1; case $prog in /*) ;; */*) prog=$(cd "$(dirname "$prog")" && pwd)/$(basename "$prog") ;; esac
 case_dir=$(cd "$2" && pwd)
@@ -56,6 +63,10 @@ fi
 if [ -f "$case_dir/setup" ]; then
   (cd "$work/run" && EXPECT="$work/expect" bash "$case_dir/setup") || { echo "setup failed"; exit 1; }
 fi
+# Every entry with its kind, size, time, link target and bytes' sum: the same
+# after the run means the run touched nothing.
+snapshot() { (cd "$work/run" && find . -printf '%p %y %s %T@ %l\n' -type f -exec cksum {} + 2>/dev/null | LC_ALL=C sort); }
+prepared=$(snapshot)
 
 as=()
 if [ -f "$case_dir/run_as" ]; then
@@ -67,6 +78,8 @@ fi
 
 host_args=(--dir "$work/run" --stdout "$work/stdout" --stderr "$work/stderr")
 [ -f "$case_dir/drawing" ] && host_args+=(--name "$(cat "$case_dir/drawing")")
+# arguments converted for the emulator are not those the program sees
+[ -n "${ARGS_ICONV:-}" ] && host_args+=(--args-reencoded)
 "$host" "${host_args[@]}" -- ${RUN_PREFIX:-} "${as[@]}" "$prog" "${args[@]}" >"$work/report" 2>"$work/host_err"
 host_rc=$?
 # drafthost: 0 contract kept, 3 broken, anything else its own failure
@@ -93,8 +106,9 @@ if [ "${BLESS:-}" = 1 ]; then
   exit 0
 fi
 
+name=$(basename "$case_dir")
 fail=0
-bad() { echo "FAIL: $*"; fail=1; }
+bad() { echo "FAIL [$name]: $*"; fail=1; }
 
 [ $host_rc = 0 ] || { bad "host contract broken"; contract; }
 
@@ -130,5 +144,14 @@ for f in $want_names; do
   fi
 done
 
-[ $fail = 0 ] && echo "ok" || echo "case: $case_dir"
-exit $fail
+[ $fail = 0 ] && { echo "ok"; exit 0; }
+echo "case: $case_dir"
+if [ -s "$work/stderr" ]; then
+  echo "the program's standard error:"
+  head -c 2000 "$work/stderr" | cat -v | head -20 | sed 's/^/  /'
+fi
+if [ "$(snapshot)" = "$prepared" ] || grep -q -E '^wine: |err:' "$work/stderr"; then
+  echo "the run left the directory as prepared, or the emulator reported an error: maybe it never ran"
+  exit 2
+fi
+exit 1

@@ -30,20 +30,24 @@ int debug_level(const std::vector<std::string>& args) {
 }
 
 NameKind name_kind(const std::string& name) {
-    if (name == kExchangeFile) return NameKind::Exact;
-    if (same_ignoring_case(name, kExchangeFile)) return NameKind::CaseVariant;
+    if (name == EXCHANGE_FILE) return NameKind::Exact;
+    if (same_ignoring_case(name, EXCHANGE_FILE)) return NameKind::CaseVariant;
     return NameKind::Other;
 }
 
 bool clashes_with_handoff(const std::string& name) {
-    for (const char* n : {kWorkingCopy, "JWC_q7q7.10", "JWC_q7q7.104"})
+    for (const char* n : {WORKING_COPY, "JWC_q7q7.10", "JWC_q7q7.104"})
         if (same_ignoring_case(name, n)) return true;
     return false;
 }
 
 std::string describe(const ExitStatus& s) {
     if (s.signalled) {
+#ifdef _WIN32
+        const char* what = nullptr;
+#else
         const char* what = strsignal(s.code);
+#endif
         return "killed by signal " + std::to_string(s.code) + (what ? std::string(" (") + what + ")" : "");
     }
     switch (s.code) {
@@ -114,7 +118,7 @@ struct Look {
 };
 
 void check_completed(Look& k, int level) {
-    const std::string T = kExchangeFile, W = kWorkingCopy;
+    const std::string T = EXCHANGE_FILE, W = WORKING_COPY;
     const std::string why = "completed at debug level " + std::to_string(level);
     if (level == 0) {
         k.result_in(T, why);
@@ -132,7 +136,7 @@ void check_completed(Look& k, int level) {
 // An early ending leaves the drawing as it was: under the exchange file's
 // name, or, before any renaming, under the host's own name.
 void check_drawing_untouched(Look& k, const ExitStatus& status, const std::string& why) {
-    const std::string T = kExchangeFile;
+    const std::string T = EXCHANGE_FILE;
     if (k.kind == NameKind::Exact) {
         k.input_kept(T, why);
     } else if (k.kind == NameKind::CaseVariant) {
@@ -157,7 +161,7 @@ void check_drawing_untouched(Look& k, const ExitStatus& status, const std::strin
 
 // What an early ending left as the working copy; only records are checked.
 void note_working_copy(Look& k) {
-    const std::string W = kWorkingCopy;
+    const std::string W = WORKING_COPY;
     const DirEntry* w = entry(k.after, W);
     if (!w) return;
     if (entry(k.before, W) && k.as_before(W)) {
@@ -168,6 +172,9 @@ void note_working_copy(Look& k) {
         k.c.notes.push_back(W + " left behind holding a copy of the input");
     } else if (w->bytes.empty()) {
         k.c.notes.push_back(W + " left behind empty");
+    } else if (k.drawing && k.drawing->bytes.compare(0, w->bytes.size(), w->bytes) == 0) {
+        k.c.notes.push_back(W + " left behind holding the input's first " + std::to_string(w->bytes.size()) +
+                            " bytes, a copy cut short");
     } else {
         k.c.notes.push_back(W + " left behind; its lines are checked as records");
         k.c.returned = W;
@@ -182,7 +189,7 @@ void check_early(Look& k, const ExitStatus& status) {
 
 void check_unknown_status(Look& k, const ExitStatus& status) {
     k.problem("exit status " + describe(status) + ": the host knows only 0, 1 and -1");
-    for (const std::string& n : {std::string(kExchangeFile), std::string(kWorkingCopy)})
+    for (const std::string& n : {std::string(EXCHANGE_FILE), std::string(WORKING_COPY)})
         k.c.notes.push_back(n + (entry(k.after, n) ? " is there" : " is not there"));
 }
 
@@ -190,7 +197,7 @@ void check_unknown_status(Look& k, const ExitStatus& status) {
 // and nothing under those names may be other than a regular file unless the
 // host put it there.
 void check_other_entries(Look& k) {
-    std::set<std::string> accounted{kExchangeFile, kWorkingCopy};
+    std::set<std::string> accounted{EXCHANGE_FILE, WORKING_COPY};
     if (k.name) accounted.insert(*k.name);
     for (const auto& [n, e] : k.after) {
         const DirEntry* b = entry(k.before, n);

@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace drafthost {
+#include "run/contract.h"
 
-inline const char* const kExchangeFile = "JWC_TEMP.TXT";
-inline const char* const kWorkingCopy = "JWC_TEMP.104";
+namespace drafthost {
 
 // The debug level the program was given: an argument whose first byte is
 // '-', '/' or '$' and whose second byte is 'T' or 't' sets it to its third

@@ -5,12 +5,16 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "contract.h"
 #include "ending.h"
 #include "records.h"
 #include "session.h"
@@ -24,6 +28,8 @@ namespace {
 const char kUsage[] =
     "usage: drafthost [--name NAME] [--keep DIR] [OUTPUT...] DRAWING -- PROGRAM [ARGS...]\n"
     "       drafthost --dir DIR [--name NAME] [OUTPUT...] -- PROGRAM [ARGS...]\n"
+    "       drafthost --check DIR --status N [--name NAME] [--stderr FILE]\n"
+    "                 DRAWING -- PROGRAM [ARGS...]\n"
     "OUTPUT: --svg FILE, --stdout FILE, --stderr FILE\n";
 
 const char kHelp[] =
@@ -41,6 +47,11 @@ const char kHelp[] =
     "               the entry under NAME, else the one entry named JWC_TEMP.TXT in\n"
     "               any case; with none the host gave no exchange file. What else\n"
     "               is there must be left as it was.\n"
+    "  --check DIR  run nothing: check DIR as a run of PROGRAM ARGS left it, which\n"
+    "               ended with status N; DIR held only DRAWING under NAME before,\n"
+    "               and --stderr FILE holds the run's standard error\n"
+    "  --args-reencoded  the arguments reach PROGRAM in another charset (an emulator\n"
+    "               re-encodes them): the fills are not measured against them\n"
     "  --svg FILE   also draw the drawing and the returned text records into FILE\n"
     "  --stdout FILE, --stderr FILE\n"
     "               PROGRAM's standard output or error into FILE, unchanged\n"
@@ -77,6 +88,8 @@ struct Args {
     SessionOptions options;
     bool have_drawing = false;
     std::string svg_path, stdout_path, stderr_path;
+    std::string check_dir, status_text;  // --check
+    bool args_reencoded = false;
 };
 
 // Returned by the steps that read the command line when the run goes on;
@@ -91,6 +104,8 @@ std::string* value_of(Args& a, const std::string& flag) {
     if (flag == "--dir") return &a.options.prepared_dir.emplace();
     if (flag == "--stdout") return &a.stdout_path;
     if (flag == "--stderr") return &a.stderr_path;
+    if (flag == "--check") return &a.check_dir;
+    if (flag == "--status") return &a.status_text;
     return nullptr;
 }
 
@@ -103,6 +118,10 @@ int read_options(int argc, char** argv, Args& a, int& i) {
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage << kHelp;
             return 0;
+        }
+        if (arg == "--args-reencoded") {
+            a.args_reencoded = true;
+            continue;
         }
         std::string flag = arg.substr(0, arg.find('='));
         if (std::string* target = value_of(a, flag)) {
@@ -129,7 +148,13 @@ int parse_args(int argc, char** argv, Args& a) {
     const int read = read_options(argc, argv, a, i);
     if (read != kGoOn) return read;
     const SessionOptions& o = a.options;
-    if (o.prepared_dir) {
+    if (!a.check_dir.empty()) {
+        if (o.prepared_dir || o.keep_dir) return usage_error("--check takes neither --dir nor --keep");
+        if (!a.have_drawing) return usage_error("--check needs the DRAWING the run was given");
+        if (a.status_text.empty()) return usage_error("--check needs the run's --status N");
+    } else if (!a.status_text.empty()) {
+        return usage_error("--status goes with --check");
+    } else if (o.prepared_dir) {
         if (a.have_drawing) return usage_error("--dir takes no DRAWING: the drawing is in DIR");
         if (o.keep_dir) return usage_error("--dir and --keep exclude each other");
     } else if (!a.have_drawing) {
@@ -196,6 +221,13 @@ bool write_picture(const std::string& path, const std::string& drawing, const Re
     return true;
 }
 
+// The bytes of a file, or none when it cannot be read.
+std::optional<std::string> slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 // The problems and the verdict; returns drafthost's exit status.
 int report_verdict(const std::vector<std::string>& problems, bool picture_failed) {
     for (const std::string& p : problems) std::cout << "problem: " << p << "\n";
@@ -208,35 +240,53 @@ int report_verdict(const std::vector<std::string>& problems, bool picture_failed
     return problems.empty() ? 0 : 3;
 }
 
+// A run already made, as --check describes it.
+Session checked_session(const Args& a) {
+    Session s;
+    s.dir = a.check_dir;
+    const std::optional<std::string> drawing = slurp(a.options.drawing_path);
+    if (!drawing) throw SetupError("cannot read " + a.options.drawing_path);
+    s.drawing = *drawing;
+    const std::string name = a.options.name.value_or(EXCHANGE_FILE);
+    s.prepared.name = name;
+    s.prepared.before[name] = DirEntry{true, s.drawing, ""};
+    s.after = read_dir(a.check_dir);
+    s.status.code = std::atoi(a.status_text.c_str()) & 255;
+    return s;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Args a;
     const int parsed = parse_args(argc, argv, a);
     if (parsed != kGoOn) return parsed;
-    if (!open_outputs(a)) return 2;
+    const bool check_only = !a.check_dir.empty();
+    if (!check_only && !open_outputs(a)) return 2;
 
     Session s;
     try {
-        s = run_session(a.options);
+        s = check_only ? checked_session(a) : run_session(a.options);
     } catch (const SetupError& e) {
         std::cerr << "drafthost: " << e.what() << "\n";
         return 2;
     }
 
-    EndingCheck ending = check_ending(s.status, s.level, s.prepared, s.after);
-    std::vector<std::string> problems = ending.problems;
-    report_run(s, a.options);
-    RecordCheck records;
-    if (ending.returned) records = check_records(s.after.at(*ending.returned).bytes);
-    report_notes(ending.notes);
-    report_notes(records.notes);
-    if (ending.returned) {
-        report_records(*ending.returned, ending.returned_is_result, records);
-        problems.insert(problems.end(), records.problems.begin(), records.problems.end());
-    } else {
-        std::cout << "summary: no records returned\n";
-    }
-    const bool picture_failed = !a.svg_path.empty() && !write_picture(a.svg_path, s.drawing, records);
-    return report_verdict(problems, picture_failed);
+    RunFacts f;
+    f.status = s.status;
+    f.args.assign(a.options.command.begin() + 1, a.options.command.end());
+    f.prepared = s.prepared;
+    f.after = s.after;
+    f.measure_fills = !a.args_reencoded;
+    // Standard error is checked when it was kept apart from standard output.
+    if (!a.stderr_path.empty() && a.stderr_path != a.stdout_path) f.err = slurp(a.stderr_path);
+    const Verdict v = check_run(f);
+    if (check_only) std::cout << "exit status: " << describe(s.status) << "\n";
+    else report_run(s, a.options);
+    report_notes(v.ending.notes);
+    report_notes(v.records.notes);
+    if (v.ending.returned) report_records(*v.ending.returned, v.ending.returned_is_result, v.records);
+    else std::cout << "summary: no records returned\n";
+    const bool picture_failed = !a.svg_path.empty() && !write_picture(a.svg_path, s.drawing, v.records);
+    return report_verdict(v.problems, picture_failed);
 }

@@ -2,10 +2,11 @@
 
 #include <cstdio>
 
+#include "run/contract.h"
+
 namespace drafthost {
 
-const std::string_view kOverLimitRecord("he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=150000",
-                                        32);
+const std::string kOverLimitRecord = HE_RECORD_HEAD + std::to_string(LINE_LIMIT);
 
 namespace {
 

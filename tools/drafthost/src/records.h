@@ -29,8 +29,8 @@ constexpr std::size_t kKinds = static_cast<std::size_t>(Kind::Unknown) + 1;
 const char* kind_name(Kind k);
 
 // The exact bytes of the record that refuses an exchange file of more than
-// 150000 lines, without its line end.
-extern const std::string_view kOverLimitRecord;
+// LINE_LIMIT lines, without its line end.
+extern const std::string kOverLimitRecord;
 
 // Tells the kind of one line, given without its line end.
 Kind classify(std::string_view line);

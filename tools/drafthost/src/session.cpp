@@ -205,7 +205,7 @@ Session run_session(const SessionOptions& o) {
         return s;
     }
 
-    const std::string name = o.name.value_or(kExchangeFile);
+    const std::string name = o.name.value_or(EXCHANGE_FILE);
     s.drawing = read_file(o.drawing_path);
     s.prepared.name = name;
     s.prepared.before[name] = DirEntry{true, s.drawing, ""};

@@ -8,9 +8,7 @@ using namespace drafthost;
 
 namespace {
 
-// "he", two blanks, the Shift-JIS words, four blanks, the limit.
-const std::string kHe =
-    std::string("he  ") + "\x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B" + "    MAX=150000";
+const std::string& kHe = kOverLimitRecord;
 
 TEST(Classify, RecordsTheProgramWrites) {
     struct Case {

@@ -53,7 +53,7 @@ class SessionTest : public ::testing::Test {
         return path;
     }
 
-    Session run(const std::string& prog, std::vector<std::string> args = {}, const std::string& name = kExchangeFile) {
+    Session run(const std::string& prog, std::vector<std::string> args = {}, const std::string& name = EXCHANGE_FILE) {
         SessionOptions o;
         o.drawing_path = drawing_;
         o.name = name;
@@ -63,7 +63,7 @@ class SessionTest : public ::testing::Test {
         return run_session(o);
     }
 
-    EndingCheck ending(const Session& s, const std::string& name = kExchangeFile) {
+    EndingCheck ending(const Session& s, const std::string& name = EXCHANGE_FILE) {
         return check_ending(s.status, s.level, name, s.drawing, s.after);
     }
 
@@ -308,21 +308,22 @@ std::string slurp(const std::string& path) {
 
 TEST_F(PreparedTest, CommandLineWithPreparedDirectoryAndOutputFiles) {
     const std::string out = root_ + "/out", err = root_ + "/err", both = root_ + "/both";
-    std::string noisy = program("noisy.sh", "printf 'out\\000put'; printf 'err\\r\\n' >&2; printf 'more'; " + good_);
+    std::string noisy =
+        program("noisy.sh", "printf 'out\\000put'; printf '\\n illegal Option.\\r\\n' >&2; printf 'more'; " + good_);
     std::string dir = prepare({{"JWC_TEMP.TXT", kInput}});
     auto [code, report] = drafthost("--dir " + dir + " --stdout " + out + " --stderr " + err + " -- " + noisy);
     EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("\ndrawing: JWC_TEMP.TXT\n"), std::string::npos);
     EXPECT_NE(report.find("verdict: contract kept\n"), std::string::npos);
     EXPECT_EQ(slurp(out), std::string("out\0putmore", 11));
-    EXPECT_EQ(slurp(err), "err\r\n");
+    EXPECT_EQ(slurp(err), "\n illegal Option.\r\n");
     EXPECT_EQ(report.find("more"), std::string::npos);  // not in the report
 
     // One file for both streams gets them in the order written.
     std::ofstream(both) << "stale bytes, longer than the output";
     dir = prepare({{"JWC_TEMP.TXT", kInput}});
     EXPECT_EQ(drafthost("--dir " + dir + " --stdout " + both + " --stderr=" + both + " -- " + noisy).first, 0);
-    EXPECT_EQ(slurp(both), std::string("out\0puterr\r\nmore", 16));
+    EXPECT_EQ(slurp(both), std::string("out\0put\n illegal Option.\r\nmore", 30));
 
     // The prepared directory's checks reach the exit status.
     dir = prepare({{"JWC_TEMP.TXT", kInput}, {"keep.me", "x"}});

@@ -1,0 +1,431 @@
+// The fault driver of both platforms: runs the fault-injection build
+// (inject.cpp) once per fault at every call index of every OS call it makes,
+// and checks each run from outside with the host contract (check_run of
+// tools/drafthost). Under Wine it is a Windows program, so that all runs share
+// one Wine session.
+//
+//   faults_driver PROGRAM WORKDIR [K/N]
+//
+// With K/N, only every Nth faulted run from the Kth on (counted from 0) is
+// made, so that N drivers can share the work. With FAULT_BROKEN=1 in the
+// environment the injected failures are taken for successes (a program that
+// does not look at its calls' results), and every case must show violations.
+//
+// For each case a clean run counts the calls; then each call index meets, in
+// a fresh directory, one error of each class the platform layer tells apart
+// (once, and from then on), a short transfer, and a kill just before and just
+// after it. A run must keep the host contract; an interruption, a short
+// transfer, a file held a moment or a failure the layer takes for none must
+// end exactly as the clean run; status 0 never follows a failed sync of the
+// result. On Windows the program waits 5 s at most in all, exactly that long
+// for a file held for good, and the host's file may be left under the case
+// change's intermediate name after a kill between its two moves, or after the
+// second move and its way back both failed for good (counted apart).
+//
+// The last line is "faults: N runs over C calls, V violated"; the exit status
+// is 0 when nothing was violated.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "contract.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+using namespace drafthost;
+
+namespace {
+
+#ifdef _WIN32
+const bool kWindows = true;
+#else
+const bool kWindows = false;
+#endif
+const std::string kStep = EXCHANGE_FILE ".~case";  // the case change's intermediate name (Windows)
+
+std::string prog, work, run_dir;
+// A run takes well under a second; one still going after this hangs.
+const unsigned kLimitSeconds = 30;
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+DirState list(const fs::path& dir) {
+    DirState d;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        DirEntry x;
+        x.regular = e.is_regular_file();
+        if (x.regular) x.bytes = slurp(e.path());
+        else x.other = "not a regular file";
+        d[e.path().filename().string()] = x;
+    }
+    return d;
+}
+
+void set_env(const char* name, const std::string* value) {
+#ifdef _WIN32
+    SetEnvironmentVariableA(name, value ? value->c_str() : nullptr);
+#else
+    if (value) setenv(name, value->c_str(), 1);
+    else unsetenv(name);
+#endif
+}
+
+struct Run {
+    ExitStatus status;
+    bool killed = false;
+    std::string out, err, log;
+    DirState files;
+    std::map<std::string, unsigned long> report;  // empty when killed
+};
+
+// One run of the program in a fresh run_dir holding input under name.
+Run run(const std::string& input, const std::string& name, const std::vector<std::string>& args) {
+    fs::remove_all(run_dir);
+    fs::create_directories(run_dir);
+    std::ofstream(fs::path(run_dir) / name, std::ios::binary) << input;
+    const fs::path out = fs::path(work) / "stdout", err = fs::path(work) / "stderr", rep = fs::path(work) / "report",
+                   log = fs::path(work) / "log";
+    fs::remove(rep), fs::remove(log);
+    const std::string rep_s = rep.string(), log_s = log.string();
+    set_env("FAULT_REPORT", &rep_s);
+    set_env("FAULT_LOG", &log_s);
+    Run r;
+#ifdef _WIN32
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE ho = CreateFileA(out.string().c_str(), GENERIC_WRITE, 0, &sa, CREATE_ALWAYS, 0, nullptr);
+    HANDLE he = CreateFileA(err.string().c_str(), GENERIC_WRITE, 0, &sa, CREATE_ALWAYS, 0, nullptr);
+    HANDLE hi = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA si;
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = hi, si.hStdOutput = ho, si.hStdError = he;
+    PROCESS_INFORMATION pi;
+    std::string cmd = "linetext";
+    for (const std::string& a : args) cmd += " " + a;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back(0);
+    // Wine, short of resources on a busy machine, now and then fails to start
+    // a process at all; the run is simply started again.
+    for (int tries = 1;
+         !CreateProcessA(prog.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, run_dir.c_str(), &si, &pi);
+         tries++) {
+        if (tries == 5) {
+            fprintf(stderr, "cannot start %s (error %lu)\n", prog.c_str(), GetLastError());
+            exit(2);
+        }
+        Sleep(200);
+    }
+    CloseHandle(ho), CloseHandle(he), CloseHandle(hi);
+    if (WaitForSingleObject(pi.hProcess, kLimitSeconds * 1000) == WAIT_TIMEOUT) {
+        TerminateProcess(pi.hProcess, 124);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
+    r.status.code = static_cast<int>(code & 255);
+    r.killed = code == 137;
+#else
+    pid_t pid = fork();
+    if (pid == 0) {
+        int i = open("/dev/null", O_RDONLY), o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666),
+            e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (chdir(run_dir.c_str()) != 0 || dup2(i, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(126);
+        alarm(kLimitSeconds);  // a run that hangs ends by SIGALRM
+        std::vector<char*> argv{const_cast<char*>(prog.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(prog.c_str(), argv.data());
+        _exit(127);
+    }
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    r.status.signalled = WIFSIGNALED(raw);
+    r.status.code = r.status.signalled ? WTERMSIG(raw) : WEXITSTATUS(raw);
+    r.killed = r.status.signalled && r.status.code == 9;
+#endif
+    r.out = slurp(out), r.err = slurp(err), r.log = slurp(log);
+    r.files = list(run_dir);
+    std::string report = slurp(rep);
+    char fn[64];
+    unsigned long n;
+    int used;
+    for (const char* p = report.c_str(); sscanf(p, "%63s %lu%n", fn, &n, &used) == 2; p += used) r.report[fn] = n;
+    return r;
+}
+
+// A fault: the mode, the error number and its name, and whether the layer
+// makes the run end exactly as the clean one (a retry, or a failure it takes
+// for none).
+struct Fault {
+    const char* mode;
+    long error;
+    const char* name;
+    bool as_clean;
+};
+
+// The faults of call index n of a function that is called count times. One
+// error stands for each class of errors the platform layer handles alike.
+std::vector<Fault> faults_of(const std::string& call) {
+    std::vector<Fault> f;
+#ifdef _WIN32
+    const Fault other = {"once", ERROR_IO_DEVICE, "IO_DEVICE", false};
+    f = {other, {"from", other.error, other.name, false}};
+    if (call == "CreateFileA" || call == "MoveFileExA" || call == "DeleteFileA") {
+        f.push_back({"once", ERROR_SHARING_VIOLATION, "SHARING_VIOLATION", true});  // waited for
+        f.push_back({"from", ERROR_SHARING_VIOLATION, "SHARING_VIOLATION", false});
+    }
+    if (call == "DeleteFileA") f.push_back({"once", ERROR_FILE_NOT_FOUND, "FILE_NOT_FOUND", false});
+    if (call == "FlushFileBuffers") f.push_back({"once", ERROR_INVALID_FUNCTION, "INVALID_FUNCTION", true});
+    if (call == "WriteFile" || call == "ReadFile") f.push_back({"short", 0, "", true});
+#else
+    f = {{"once", EIO, "EIO", false}, {"from", EIO, "EIO", false}};
+    if (call == "open" || call == "read" || call == "write" || call == "fsync" || call == "close")
+        f.push_back({"once", EINTR, "EINTR", true});                     // tried again
+    if (call == "fsync") f.push_back({"once", EINVAL, "EINVAL", true});  // no such file to sync: no loss
+    if (call == "read" || call == "write") f.push_back({"short", 0, "", true});
+#endif
+    f.push_back({"kill_before", 0, "", false});
+    f.push_back({"kill_after", 0, "", false});
+    return f;
+}
+
+int runs = 0, violated = 0;
+std::map<std::string, int> endings;
+std::string what;  // the run being checked
+
+void violation(const std::string& why) {
+    printf("VIOLATED [%s]: %s\n", what.c_str(), why.c_str());
+    violated++;
+}
+
+std::string names_of(const DirState& d) {
+    std::string s;
+    for (const auto& x : d) s += x.first + " ";
+    return s;
+}
+
+// The same files as the clean run, the spelling of the exchange file's name
+// aside where names match regardless of case.
+bool same_files(const DirState& a, const DirState& b) {
+    if (a.size() != b.size()) return false;
+    for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j)
+        if ((i->first != j->first &&
+             !(kWindows && name_kind(i->first) != NameKind::Other && name_kind(j->first) != NameKind::Other)) ||
+            i->second != j->second)
+            return false;
+    return true;
+}
+
+void same_as_clean(const Run& r, const Run& ref) {
+    if (r.status.code != ref.status.code || r.killed)
+        return violation("status " + describe(r.status) + ", clean run " + describe(ref.status));
+    if (r.out != ref.out) violation("standard output differs from the clean run's");
+    if (r.err != ref.err) violation("standard error differs from the clean run's");
+    if (!same_files(r.files, ref.files)) violation("files differ from the clean run's: " + names_of(r.files));
+}
+
+struct Case {
+    const char* label;
+    std::string input;
+    const char* name;
+    std::vector<std::string> args;
+};
+
+void check(const Run& r, const Run& ref, const Case& c, const std::string& call, const Fault& f) {
+    runs++;
+    const bool kill = !strncmp(f.mode, "kill", 4);
+    if (kWindows && !kill) {
+        auto w = r.report.find("waited");
+        if (w == r.report.end()) violation("no report: the run did not end by itself");
+        else if (w->second > 5000) violation("waited " + std::to_string(w->second) + " ms");
+        else if (!strcmp(f.mode, "from") && f.error == 32 && w->second != 5000)
+            violation("held for good, waited " + std::to_string(w->second) + " ms, not the 5000 ms");
+    }
+    // Only under the intermediate name of the case change (Windows): a kill
+    // between its two moves, or the second move and the way back both failing.
+    if (r.files.count(kStep)) {
+        const bool alone = r.files.size() == 1 || (r.files.size() == 2 && r.files.count(WORKING_COPY));
+        if (!alone || r.files.at(kStep).bytes != c.input) return violation("left " + kStep + ": " + names_of(r.files));
+        if (kill && r.log.find(" " + kStep) != std::string::npos) {
+            endings["killed between the two moves of the case change: the input under " + kStep]++;
+            return;
+        }
+        if (!strcmp(f.mode, "from") && call == "MoveFileExA" && r.status.code == 255 &&
+            r.log.find("MoveFileExA " + kStep + " " + c.name) != std::string::npos) {
+            endings["status -1, the case change's second move and its way back failing for good: the input under " +
+                    kStep]++;
+            return;
+        }
+        return violation("the input left only under " + kStep);
+    }
+    if (kill && !r.killed) violation("status " + describe(r.status) + ", expected the kill");
+    if (!kill && f.as_clean) return same_as_clean(r, ref);
+    RunFacts facts;
+    facts.status = r.status;
+    facts.killed = kill;
+    if (ref.status.completed() && !ref.files.count(WORKING_COPY))
+        for (const auto& [n, e] : ref.files)
+            if (name_kind(n) != NameKind::Other) facts.result = &e.bytes;
+    facts.args = c.args;
+    facts.prepared.name = c.name;
+    facts.prepared.before[c.name] = DirEntry{true, c.input, ""};
+    facts.after = r.files;
+    std::string err;
+    for (char ch : r.err)
+        if (ch != '\r') err += ch;
+    facts.err = err;
+    facts.fold_case = kWindows;
+    const std::vector<std::string> problems = check_run(facts).problems;
+    for (std::size_t i = 0; i < problems.size() && i < 3; i++) violation(problems[i]);
+    std::string ending = kill ? "killed" : "status " + std::to_string(r.status.code == 255 ? -1 : r.status.code);
+    if (!kill && !err.empty()) ending += ", " + err.substr(0, err.size() - 1);
+    endings[ending]++;
+    if (!kill && r.status.completed()) {
+        same_as_clean(r, ref);
+        if (!r.log.compare(0, 10, "fsync file") || !r.log.compare(0, 16, "FlushFileBuffers"))
+            violation("a failed sync of the result ended with status 0");
+    }
+}
+
+std::string records() {
+    std::string s = "hp1 0 0\r\nhp2 1000 0\r\n";
+    char line[64];
+    for (int i = 0; i < 4998; i++) {
+        snprintf(line, sizeof line, i % 5 == 4 ? "# comment %d\r\n" : "ch 0 0 1 0 \"t%d\r\n", i);
+        s += line;
+    }
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    unsigned share = 0, shares = 1;
+    if ((argc != 3 && argc != 4) ||
+        (argc == 4 && (sscanf(argv[3], "%u/%u", &share, &shares) != 2 || share >= shares))) {
+        fprintf(stderr, "usage: faults_driver PROGRAM WORKDIR [K/N]\n");
+        return 2;
+    }
+    fs::create_directories(argv[2]);
+    prog = fs::absolute(argv[1]).string(), work = fs::absolute(argv[2]).string();
+    run_dir = (fs::path(work) / "run").string();
+    std::string over;
+    for (unsigned i = 0; i <= LINE_LIMIT; i++) over += "#\r\n";
+    const std::string tiny = "# a drawing\r\nhp1 0 0\r\nhp2 20 0\r\nch 0 0 1 0 \"t\r\n";
+    // A 5000-record file (about 1.3 MB of output, more than the write-behind's
+    // megabyte), at level 0 and at level 3; one over the limit; a small one
+    // under the lower-case name.
+    const Case cases[] = {
+        {"5000 records", records(), EXCHANGE_FILE, {"/ZAB"}},
+        {"5000 records /T3", records(), EXCHANGE_FILE, {"/ZAB", "/T3"}},
+        {"over the limit", over, EXCHANGE_FILE, {"/ZAB"}},
+        {"lower-case name", tiny, "jwc_temp.txt", {"/ZAB"}},
+    };
+    const std::vector<const char*> fault_vars = {"FAULT_CALL", "FAULT_N", "FAULT_MODE", "FAULT_ERROR"};
+    const bool self_test = getenv("FAULT_BROKEN") && !strcmp(getenv("FAULT_BROKEN"), "1");
+    const std::string no = "0", one = "1";
+    set_env("FAULT_BROKEN", &no);  // the clean runs are the real program
+    int uncaught = 0;
+    unsigned long total_calls = 0, planned = 0;
+    for (const Case& c : cases) {
+        const int violated_before = violated;
+        for (const char* v : fault_vars) set_env(v, nullptr);
+        const Run ref = run(c.input, c.name, c.args);
+        if (ref.report.empty()) {
+            fprintf(stderr, "%s: no count of calls from %s (status %d)\n", c.label, prog.c_str(), ref.status.code);
+            return 2;
+        }
+        printf("%s (%s): clean run status %d, calls:", c.label, c.name, ref.status.code);
+        for (const auto& [call, n] : ref.report)
+            if (n && call != "waited") printf(" %s %lu", call.c_str(), n), total_calls += n;
+        printf("\n");
+        fflush(stdout);
+        // A result handed back is synced, and so is the directory after the rename.
+        what = c.label;
+        if (!kWindows && ref.status.completed() && !ref.files.count(WORKING_COPY) && ref.report.at("fsync") != 2)
+            violation("the result and the directory not both synced");
+        for (const auto& [call, count] : ref.report) {
+            if (call == "waited") continue;
+            for (unsigned long n = 1; n <= count; n++)
+                for (const Fault& f : faults_of(call)) {
+                    if (self_test && strcmp(f.mode, "once")) continue;
+                    if (planned++ % shares != share) continue;
+                    const std::string n_s = std::to_string(n), e_s = std::to_string(f.error);
+                    set_env("FAULT_CALL", &call);
+                    set_env("FAULT_N", &n_s);
+                    const std::string m = f.mode;
+                    set_env("FAULT_MODE", &m);
+                    set_env("FAULT_ERROR", &e_s);
+                    what = std::string(c.label) + ", " + call + " #" + n_s + " " + f.mode + " " + f.name;
+                    if (self_test) set_env("FAULT_BROKEN", &one);
+                    check(run(c.input, c.name, c.args), ref, c, call, f);
+                    set_env("FAULT_BROKEN", &no);
+                }
+        }
+        if (self_test && violated == violated_before) {
+            printf("self-test: the broken build passed every run of %s\n", c.label);
+            uncaught++;
+        }
+    }
+#ifdef _WIN32
+    // GetFileAttributesA is called only while a held file is waited for: the
+    // exchange file's first open is refused once, and that wait's call fails
+    // or is killed around.
+    if (share == 0) {
+        const Case& c = cases[0];
+        for (const char* v : fault_vars) set_env(v, nullptr);
+        const std::string hold = "CreateFileA 1", call = "GetFileAttributesA", n_s = "1";
+        set_env("FAULT_HOLD", &hold);
+        const Run ref = run(c.input, c.name, c.args);
+        what = std::string(c.label) + ", the first open held a moment";
+        if (ref.report.at(call) != 1) violation(call + " called " + std::to_string(ref.report.at(call)) + " times");
+        total_calls++;
+        set_env("FAULT_CALL", &call);
+        set_env("FAULT_N", &n_s);
+        for (const Fault& f : faults_of(call)) {
+            const std::string m = f.mode, e_s = std::to_string(f.error);
+            set_env("FAULT_MODE", &m);
+            set_env("FAULT_ERROR", &e_s);
+            what = std::string(c.label) + ", the first open held a moment, " + call + " #1 " + f.mode + " " + f.name;
+            // A failed look at the held file's kind means only one more wait.
+            Fault g = f;
+            g.as_clean = !strcmp(f.mode, "once");
+            check(run(c.input, c.name, c.args), ref, c, call, g);
+        }
+        set_env("FAULT_HOLD", nullptr);
+    }
+#endif
+    printf("endings:\n");
+    for (const auto& e : endings) printf("  %5d  %s\n", e.second, e.first.c_str());
+    // The two failures of the pass that no other test reaches.
+    what = "all runs";
+    for (const char* m :
+         {"status 1, " MSG_CANNOT_OPEN EXCHANGE_FILE " ", "status 1, " MSG_CANNOT_READ EXCHANGE_FILE " "})
+        if (shares == 1 && !self_test && !endings.count(m)) violation(std::string("no run ended with ") + m);
+    printf("faults: %d runs over %lu calls, %d violated\n", runs, total_calls, violated);
+    if (self_test) {
+        printf("self-test: the broken build %s\n",
+               uncaught ? "was not caught on every case" : "was caught on every case");
+        return uncaught ? 1 : 0;
+    }
+    return violated ? 1 : 0;
+}
