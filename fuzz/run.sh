@@ -8,8 +8,7 @@
 #   bash fuzz/run.sh SECONDS
 #
 # FUZZ_BUILD_DIR (default build-fuzz), FUZZ_WORKERS (default: the number of
-# CPUs), CXX (default clang++) and FUZZ_TARGET (default pass_fuzzer; or
-# numbers_fuzzer, our number conversions against the C library's) may be set. The corpus grows in
+# CPUs) and CXX (default clang++) may be set. The corpus grows in
 # fuzz/corpus-work/ (not committed), seeded from fuzz/corpus/; a finding is
 # written to fuzz/findings/ and can be replayed with
 #   build-fuzz/pass_fuzzer fuzz/findings/crash-...
@@ -23,21 +22,17 @@ cxx=${CXX:-clang++}
 command -v "$cxx" >/dev/null || { echo "fuzz: $cxx not found (apt-get install -y clang libclang-rt-14-dev)"; exit 2; }
 
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" >/dev/null || exit 2
-target=${FUZZ_TARGET:-pass_fuzzer}
-cmake --build "$build" --target "$target" -j"$workers" >/dev/null || { echo "fuzz: build failed"; exit 2; }
+cmake --build "$build" --target pass_fuzzer -j"$workers" >/dev/null || { echo "fuzz: build failed"; exit 2; }
 
-corpus=$here/corpus-work findings=$here/findings logs=$(mktemp -d) seeds=$here/corpus dict=-dict=$here/records.dict
-if [ "$target" != pass_fuzzer ]; then
-  corpus=$here/corpus-work-$target seeds= dict=
-fi
+corpus=$here/corpus-work findings=$here/findings logs=$(mktemp -d) seeds=$here/corpus
 trap 'rm -rf "$logs"' EXIT
 mkdir -p "$corpus" "$findings"
 before=$(ls -A "$findings" | wc -l)
 start=$(date +%s)
 pids=()
 for ((w = 0; w < workers; w++)); do
-  "$build/$target" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-      $dict -artifact_prefix="$findings/" -print_final_stats=1 -seed=$((start + w)) \
+  "$build/pass_fuzzer" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+      -dict="$here/records.dict" -artifact_prefix="$findings/" -print_final_stats=1 -seed=$((start + w)) \
       "$corpus" $seeds > "$logs/$w.log" 2>&1 &
   pids+=($!)
 done
@@ -51,7 +46,7 @@ for ((w = 0; w < workers; w++)); do
   execs=$((execs + ${n:-0}))
 done
 found=$(( $(ls -A "$findings" | wc -l) - before ))
-echo "fuzz $target: $execs executions in ${took} s ($workers processes, $(ls "$corpus" | wc -l) inputs in the corpus), findings: $found"
+echo "fuzz pass_fuzzer: $execs executions in ${took} s ($workers processes, $(ls "$corpus" | wc -l) inputs in the corpus), findings: $found"
 if [ "$fail" != 0 ] || [ "$found" != 0 ]; then
   for ((w = 0; w < workers; w++)); do
     grep -q -E 'ERROR|SUMMARY|linetext fuzz:|deadly signal|Test unit written' "$logs/$w.log" && {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdarg>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,9 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "format_into.h"
+#include "platform/format.h"
 
 namespace {
+
+// The formatter called as snprintf is.
+FMT_PRINTF(3, 4) int format_into(char* out, int cap, const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    int n = fmt_vformat(out, cap, fmt, ap);
+    va_end(ap);
+    return n;
+}
 
 const char* const kDoubleFormats[] = {"%.1f", "%.2f", "%.9f", "%.10f", "%.12f"};
 
