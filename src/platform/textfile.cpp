@@ -269,7 +269,7 @@ int tf_read_record(TextFile* f, int size, TfRecord* r) {
 // A read holds no LF but as its last byte: its other bytes go over as they
 // are, sixteen at a time (the record's room and the slack take the excess),
 // then CR LF.
-int tf_echo_record(TextFile* f, const TfRecord* r) {
+void tf_echo_record(TextFile* f, const TfRecord* r) {
     const int body = r->bytes[r->length - 1] == '\n' ? r->length - 1 : r->length;
     char* d = f->buf + f->len;  // below BUF_SIZE: the slack takes the record
     for (int i = 0; i < body; i += 16) std::memcpy(d + i, r->bytes + i, 16);
@@ -277,7 +277,6 @@ int tf_echo_record(TextFile* f, const TfRecord* r) {
     d[body + 1] = '\n';
     f->len += body + 2;
     spill(f);
-    return f->failed ? -1 : r->length;
 }
 
 // Copying ---------------------------------------------------------------

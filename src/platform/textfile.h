@@ -45,9 +45,9 @@ int tf_read_record(TextFile* f, int size, TfRecord* r);
 
 // Echoes a record read with tf_read_record: its bytes as they came, and a line
 // feed when the read has none of its own (a cut line, a last line without a
-// line end), so that whatever is written next starts a record of its own.
-// Returns the record's length, or -1 once the file has seen a write error.
-int tf_echo_record(TextFile* f, const TfRecord* r);
+// line end), so that whatever is written next starts a record of its own. A
+// write error shows at the close, as for every write behind the buffer.
+void tf_echo_record(TextFile* f, const TfRecord* r);
 
 // One formatted print (format.h's conversions). Returns the number of bytes
 // formatted, or -1 once the file has seen a write error.
