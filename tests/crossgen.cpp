@@ -233,7 +233,8 @@ void record(Rng& r, std::string& f, bool more_points) {
         // clang-format off
         static const char* const fixed[] = {"hq", "bz", "pl", "z3", "hn 1 2 3 4", "pt 5 -0", "ci 0 0 10",
                                             "ci 1e300 -0 1e-300 0 90 1 0", "hcc 1 2 3 4 5 6 7 8 9 10 11",
-                                            "hcw 2 2.5 3 3.5 4 5 6 7 8 10 12", "lq", "b", ""};
+                                            "hch 1 2 3 4 5 6 7 8 9 10 11", "hcw 2 2.5 3 3.5 4 5 6 7 8 10 12", "lq",
+                                            "b", ""};
         // clang-format on
         f += r.pick(fixed);
         break;

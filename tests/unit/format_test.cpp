@@ -1,18 +1,18 @@
 // Our formatter against glibc's snprintf, which rounds exactly and prints
 // infinities and NaNs the way our files must show them.
+#include "platform/format.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdarg>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
-
-#include "platform/format.h"
 
 namespace {
 
