@@ -52,10 +52,9 @@ std::uint64_t bits(double d) {
     return b;
 }
 
-// The reference: strtod given only the decimal number at the start of s
-// (white space, a sign, digits with at most one point, an exponent with a
-// digit), and no number where strtod's value is an infinity. Gives the
-// characters taken, 0 for none.
+// The reference: strtod given only the number decimal_end finds, and no
+// number where strtod's value is an infinity. Gives the characters taken, 0
+// for none.
 size_t reference(const char* s, double* value) {
     const char* q = decimal_end(s);
     if (q == s) return 0;
