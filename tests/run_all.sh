@@ -4,7 +4,7 @@
 # check, then the Windows builds and the end-to-end cases under Wine, the
 # release rebuilt twice for the same bytes with the Linux install and package
 # (tests/release_test.sh), then the whole suite again built with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and a one-minute fuzzing
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a half-minute fuzzing
 # run that must end without a finding. On CI (CI=true) every suite must run;
 # elsewhere the Windows and release suites are left out when the cross
 # compilers or Wine are not installed (with one of the two Wines, the Windows
@@ -33,7 +33,7 @@ native() {
 windows() { bash "$top/tests/windows_suite.sh"; }
 release() { bash "$top/tests/release_test.sh"; }
 sanitizers() { bash "$top/tests/sanitize.sh"; }
-fuzzing() { bash "$top/fuzz/run.sh" 60; }
+fuzzing() { bash "$top/fuzz/run.sh" 30; }
 style() { bash "$top/tools/format.sh" --check; }
 
 suites=(native)

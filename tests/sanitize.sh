@@ -14,8 +14,10 @@ build=${SANITIZE_BUILD_DIR:-$top/build-sanitize}
 # Warnings are no errors here: the ordinary build enforces them, and GCC's
 # sanitizer instrumentation raises false maybe-uninitialized warnings in the
 # standard library.
-flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -Wno-maybe-uninitialized"
-cmake -S "$top" -B "$build" -DCMAKE_CXX_COMPILER="${CXX:-g++}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# -O1 with debug information: reports name their lines, the tests run at a
+# fair speed, and the build is shorter than at -O2.
+flags="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -Wno-maybe-uninitialized"
+cmake -S "$top" -B "$build" -DCMAKE_CXX_COMPILER="${CXX:-g++}" -DCMAKE_BUILD_TYPE=Debug \
       -DLINETEXT_WERROR=OFF -DLINETEXT_TESTS=ON -DDRAFTHOST_TESTS=OFF \
       -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
 # What the tests run: the program and its unit tests instrumented, drafthost
