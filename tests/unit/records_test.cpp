@@ -1,9 +1,8 @@
-// The record writers' exact text and the attribute-restoring block's outcomes.
+// The record writers' exact text; the attribute-restoring block is checked
+// end to end (tests/e2e/cases/block_*).
 #include "output/records.h"
 
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 #include "capture.h"
 
@@ -62,62 +61,5 @@ TEST(Writers, Sl4outShortensOnlyAtLevel1) {
 }
 
 TEST(Writers, LengSenIsTheSegmentLength) { EXPECT_EQ(LengSen(0, 0, 3, 4), 5.0); }
-
-// The initial attributes as the reader leaves them, then the block.
-struct Initial {
-    double w = -20.0, h = 20.0, d = 20.0;
-    int c = 20, size = 20, group = 0x14, layer = 0x14, type = 20, colour = 20, pen = 0x14;
-};
-
-std::string block(const Initial& in) {
-    MOJIWi = in.w;
-    MOJIHi = in.h;
-    MOJIDi = in.d;
-    MOJICi = in.c;
-    MOJISi = in.size;
-    GROUPi = in.group;
-    LAYERi = in.layer;
-    TYPEi = in.type;
-    COLORi = in.colour;
-    TENSi = in.pen;
-    return written([] { IniZokusei(); });
-}
-
-TEST(RestoringBlock, NeverSeenIsTheFourAttributeLines) { EXPECT_EQ(block({}), "lg14\r\nly14\r\nlt20\r\nlc20\r\n"); }
-
-TEST(RestoringBlock, TextSizeLinesByFirstTextSizeRecord) {
-    const std::string attrs = "lg14\r\nly14\r\nlt20\r\nlc20\r\n";
-    Initial free_size;
-    free_size.size = 0, free_size.w = 2.5, free_size.h = 2.5, free_size.d = 0, free_size.c = 1;
-    EXPECT_EQ(block(free_size), "cn0 2.50, 2.50, 0.00, 1\r\n" + attrs);
-    Initial zero_width = free_size;
-    zero_width.w = 0;
-    EXPECT_EQ(block(zero_width), attrs);
-    Initial nan_width = free_size;
-    nan_width.w = std::nan("");
-    EXPECT_EQ(block(nan_width), attrs);
-    for (int n : {1, 3, 10, -1, -100}) {
-        Initial cls;
-        cls.size = n;
-        EXPECT_EQ(block(cls), "cn" + std::to_string(n) + "\r\n" + attrs) << n;
-    }
-    for (int n : {11, 12, 20}) {
-        Initial cls;
-        cls.size = n;
-        EXPECT_EQ(block(cls), attrs) << n;
-    }
-}
-
-TEST(RestoringBlock, HexLayersDecimalTypesAndPen) {
-    Initial in;
-    in.group = 0xa, in.layer = 0x1f, in.type = 2, in.colour = 5, in.pen = 7;
-    EXPECT_EQ(block(in), "lga\r\nly1f\r\nlt2\r\nlc5\r\npn7\r\n");
-    in.group = -1, in.pen = 0;
-    EXPECT_EQ(block(in), "lgffffffff\r\nly1f\r\nlt2\r\nlc5\r\npn0\r\n");
-    in.pen = -3;  // signed test: written
-    EXPECT_EQ(block(in), "lgffffffff\r\nly1f\r\nlt2\r\nlc5\r\npn-3\r\n");
-    in.pen = 10;  // not written
-    EXPECT_EQ(block(in), "lgffffffff\r\nly1f\r\nlt2\r\nlc5\r\n");
-}
 
 }  // namespace
