@@ -15,8 +15,9 @@
 # cannot pass through Wine, and those cases are left out.
 #
 # Then: the release zip's contents, and for each .exe the runtime's wildcard
-# expansion of the arguments and the lock test under Wine, and for the 32-bit
-# one the fault injection (with its kills before and after every call); last
+# expansion of the arguments and the lock test under Wine, and under one of
+# them (the 32-bit one where it runs) the fault injection, with its kills
+# before and after every call; last
 # the cross-build comparison of random cases (tests/cross_diff.sh).
 #
 # The machine is left alone: each .exe runs in a Wine prefix of its own in its
