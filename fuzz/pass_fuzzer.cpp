@@ -16,10 +16,12 @@
 // Besides the sanitizers, each iteration checks what must hold whatever the
 // input: the counting copy counts the lines as a plain byte loop counts them,
 // both files close without an error, the fill string and the pattern
-// text stay terminated inside their buffers, every line feed of the output
-// reaches the file as CR LF, the fill's text and circle records hold no inf
-// or nan, and the output ends with the restoring block as the C library
-// formats it, on lines of its own. An input whose size is a
+// text stay terminated inside their buffers, the output keeps the host
+// contract's check of every record and every fill (tools/drafthost: CR LF
+// line ends, no record the program does not write, no inf or nan where the
+// host reads numbers, each fill as long as its line allows), and it ends
+// with the restoring block as the C library formats it, on lines of its own.
+// An input whose size is a
 // multiple of 8 is run a second time, and both runs must write the same bytes:
 // what one run leaves behind (a value the reset misses, a cache) must not
 // change the next.
@@ -41,7 +43,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "contract.h"
 #include "fill/fill.h"
 #include "input/reader.h"
 #include "output/records.h"
@@ -171,10 +175,17 @@ static std::string run(const uint8_t* data, size_t size) {
     if (std::strlen(ChSTR) > FILL_MAX + 2) finding("fill string longer than FILL_MAX + 2 bytes");
 
     std::string out = read_file(out_name);
-    for (size_t k = 0; k < out.size(); k++)
-        if (out[k] == '\n' && (k == 0 || out[k - 1] != '\r')) finding("a line feed reached the file without its CR");
-
-    // The restoring block, formatted by the C library, must end the output.
+    // The host contract's check of every record and of every fill against its
+    // line, unless the pattern text itself holds a line feed (its text record
+    // then spans lines).
+    if (!std::strchr(ChS001, '\n')) {
+        const drafthost::RecordCheck records = drafthost::check_records(out);
+        if (!records.problems.empty()) finding(records.problems[0].c_str());
+        const std::vector<std::string> fills = drafthost::check_fills(records, {argv + 1, argv + argc});
+        if (!fills.empty()) finding(fills[0].c_str());
+    }
+    // The restoring block, formatted by the C library, ends the output on
+    // lines of its own: an echo without a line end must not swallow it.
     char block[256];
     std::snprintf(block, sizeof block, "lg%x\r\nly%x\r\nlt%d\r\nlc%d\r\n", static_cast<unsigned>(GROUPi),
                   static_cast<unsigned>(LAYERi), TYPEi, COLORi);
@@ -184,20 +195,6 @@ static std::string run(const uint8_t* data, size_t size) {
         tail += block;
     }
     if (!ends_with(out, tail)) finding("the output does not end with the restoring block");
-    // The host reads numbers only: the numbers of the fill's text record and
-    // of its circle are never inf or nan. Only these records begin a line
-    // with "ch " or "ci ", unless the pattern text itself holds a line end.
-    const bool pattern_one_line = std::strpbrk(ChS001, "\r\n") == nullptr;
-    for (size_t k = 0, e; pattern_one_line && k < out.size(); k = e + 1) {
-        e = out.find('\n', k);
-        if (e == std::string::npos) e = out.size();
-        if (out.compare(k, 3, "ch ") != 0 && out.compare(k, 3, "ci ") != 0) continue;
-        std::string numbers = out.substr(k, std::min(e, out.find('"', k)) - k);
-        if (numbers.find("inf") != std::string::npos || numbers.find("nan") != std::string::npos)
-            finding("a record of the fill holds inf or nan");
-    }
-    // Every record written starts a line: an echo without a line end of its
-    // own must not swallow the block.
     if (out.size() > tail.size() && out[out.size() - tail.size() - 1] != '\n')
         finding("the restoring block runs into the line before it");
     return out;
