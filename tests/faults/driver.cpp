@@ -316,6 +316,26 @@ std::string records() {
     return s;
 }
 
+bool self_test = false;
+
+// No fault: the clean run, the real program.
+void clear_faults() {
+    for (const char* v : {"FAULT_CALL", "FAULT_N", "FAULT_MODE", "FAULT_ERROR", "FAULT_BROKEN"}) set_env(v, nullptr);
+}
+
+// One run of case c whose nth call of `call` meets f, checked against the clean run ref.
+void fault_run(const Case& c, const Run& ref, const std::string& label, const std::string& call, unsigned long n,
+               const Fault& f) {
+    const std::string n_s = std::to_string(n), m = f.mode, e_s = std::to_string(f.error), one = "1";
+    set_env("FAULT_CALL", &call);
+    set_env("FAULT_N", &n_s);
+    set_env("FAULT_MODE", &m);
+    set_env("FAULT_ERROR", &e_s);
+    set_env("FAULT_BROKEN", self_test ? &one : nullptr);
+    what = label + ", " + call + " #" + n_s + " " + f.mode + " " + f.name;
+    check(run(c.input, c.name, c.args), ref, c, call, f);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -340,15 +360,12 @@ int main(int argc, char** argv) {
         {"over the limit", over, EXCHANGE_FILE, {"/ZAB"}},
         {"lower-case name", tiny, "jwc_temp.txt", {"/ZAB"}},
     };
-    const std::vector<const char*> fault_vars = {"FAULT_CALL", "FAULT_N", "FAULT_MODE", "FAULT_ERROR"};
-    const bool self_test = getenv("FAULT_BROKEN") && !strcmp(getenv("FAULT_BROKEN"), "1");
-    const std::string no = "0", one = "1";
-    set_env("FAULT_BROKEN", &no);  // the clean runs are the real program
+    self_test = getenv("FAULT_BROKEN") && !strcmp(getenv("FAULT_BROKEN"), "1");
     int uncaught = 0;
     unsigned long total_calls = 0, planned = 0;
     for (const Case& c : cases) {
         const int violated_before = violated;
-        for (const char* v : fault_vars) set_env(v, nullptr);
+        clear_faults();
         const Run ref = run(c.input, c.name, c.args);
         if (ref.report.empty()) {
             fprintf(stderr, "%s: no count of calls from %s (status %d)\n", c.label, prog.c_str(), ref.status.code);
@@ -363,24 +380,11 @@ int main(int argc, char** argv) {
         what = c.label;
         if (!kWindows && ref.status.completed() && !ref.files.count(WORKING_COPY) && ref.report.at("fsync") != 2)
             violation("the result and the directory not both synced");
-        for (const auto& [call, count] : ref.report) {
-            if (call == "waited") continue;
-            for (unsigned long n = 1; n <= count; n++)
-                for (const Fault& f : faults_of(call)) {
-                    if (self_test && strcmp(f.mode, "once")) continue;
-                    if (planned++ % shares != share) continue;
-                    const std::string n_s = std::to_string(n), e_s = std::to_string(f.error);
-                    set_env("FAULT_CALL", &call);
-                    set_env("FAULT_N", &n_s);
-                    const std::string m = f.mode;
-                    set_env("FAULT_MODE", &m);
-                    set_env("FAULT_ERROR", &e_s);
-                    what = std::string(c.label) + ", " + call + " #" + n_s + " " + f.mode + " " + f.name;
-                    if (self_test) set_env("FAULT_BROKEN", &one);
-                    check(run(c.input, c.name, c.args), ref, c, call, f);
-                    set_env("FAULT_BROKEN", &no);
-                }
-        }
+        for (const auto& [call, count] : ref.report)
+            for (unsigned long n = 1; call != "waited" && n <= count; n++)
+                for (const Fault& f : faults_of(call))
+                    if ((!self_test || !strcmp(f.mode, "once")) && planned++ % shares == share)
+                        fault_run(c, ref, c.label, call, n, f);
         if (self_test && violated == violated_before) {
             printf("self-test: the broken build passed every run of %s\n", c.label);
             uncaught++;
@@ -390,26 +394,18 @@ int main(int argc, char** argv) {
     // GetFileAttributesA is called only while a held file is waited for: the
     // exchange file's first open is refused once, and that wait's call fails
     // or is killed around.
-    if (share == 0) {
+    if (share == 0 && !self_test) {
         const Case& c = cases[0];
-        for (const char* v : fault_vars) set_env(v, nullptr);
-        const std::string hold = "CreateFileA 1", call = "GetFileAttributesA", n_s = "1";
+        clear_faults();
+        const std::string hold = "CreateFileA 1", call = "GetFileAttributesA";
         set_env("FAULT_HOLD", &hold);
         const Run ref = run(c.input, c.name, c.args);
         what = std::string(c.label) + ", the first open held a moment";
         if (ref.report.at(call) != 1) violation(call + " called " + std::to_string(ref.report.at(call)) + " times");
         total_calls++;
-        set_env("FAULT_CALL", &call);
-        set_env("FAULT_N", &n_s);
-        for (const Fault& f : faults_of(call)) {
-            const std::string m = f.mode, e_s = std::to_string(f.error);
-            set_env("FAULT_MODE", &m);
-            set_env("FAULT_ERROR", &e_s);
-            what = std::string(c.label) + ", the first open held a moment, " + call + " #1 " + f.mode + " " + f.name;
-            // A failed look at the held file's kind means only one more wait.
-            Fault g = f;
-            g.as_clean = !strcmp(f.mode, "once");
-            check(run(c.input, c.name, c.args), ref, c, call, g);
+        for (Fault f : faults_of(call)) {
+            f.as_clean = !strcmp(f.mode, "once");  // a failed look at the held file's kind means only one more wait
+            fault_run(c, ref, what, call, 1, f);
         }
         set_env("FAULT_HOLD", nullptr);
     }

@@ -245,14 +245,9 @@ struct Install {
         if (const char* n = getenv("FAULT_N")) n_target = strtoul(n, nullptr, 10);
         if (const char* e = getenv("FAULT_ERROR")) error = strtol(e, nullptr, 10);
         broken = getenv("FAULT_BROKEN") && !strcmp(getenv("FAULT_BROKEN"), "1");
-        const char* m = getenv("FAULT_MODE");
-        m = m ? m : "";
-        mode = !strcmp(m, "once")          ? ONCE
-               : !strcmp(m, "from")        ? FROM
-               : !strcmp(m, "short")       ? SHORT
-               : !strcmp(m, "kill_before") ? KILL_BEFORE
-               : !strcmp(m, "kill_after")  ? KILL_AFTER
-                                           : NONE;
+        const char* const modes[] = {"", "once", "from", "short", "kill_before", "kill_after"};
+        for (int i = ONCE; i <= KILL_AFTER; i++)
+            if (getenv("FAULT_MODE") && !strcmp(getenv("FAULT_MODE"), modes[i])) mode = static_cast<Mode>(i);
         if (const char* h = getenv("FAULT_HOLD")) {
             char name[64];
             if (sscanf(h, "%63s %lu", name, &hold_n) == 2) hold_call = call_named(name);
