@@ -91,43 +91,16 @@ void args_file(Rng& r, std::string& out) {
         static const char leads[] = {'/', '-', '$'};
         std::string a(1, r.pick(leads));
         unsigned what = (z && k == 0) ? 0 : r.below(12);
-        switch (what) {
-        case 0:
-        case 1:
-            a += r.chance(80) ? 'Z' : 'z';
-            a += r.chance(5) ? std::string() : text(r, r.chance(8) ? 300 : 40);
-            break;
-        case 2:
-        case 3:
-            a += r.chance(80) ? 'M' : 'm';
-            a += size_text(r);
-            break;
-        case 4:
-        case 5:
-            a += r.chance(80) ? 'L' : 'l';
-            a += size_text(r);
-            break;
-        case 6: {
-            static const char* const colours[] = {"0", "1", "5", "9", "10", "-1", "3.7", "x", "", "007"};
-            a += r.chance(80) ? 'K' : 'k';
-            a += r.pick(colours);
-            break;
-        }
-        case 7:
-        case 8:
-        case 9:
-            a += r.chance(80) ? 'T' : 't';
-            a += level_text(r);
-            break;
-        case 10: {
-            static const char* const others[] = {"e", "s", "sfoo", "x", "A", ""};
-            a += r.pick(others);
-            break;
-        }
-        default:
-            a = r.chance(50) ? "plain" : "word=1";
-            break;
-        }
+        static const char letters[] = "ZZMMLLKTTT";  // the option of each `what` below 10
+        static const char* const colours[] = {"0", "1", "5", "9", "10", "-1", "3.7", "x", "", "007"};
+        static const char* const others[] = {"e", "s", "sfoo", "x", "A", ""};
+        if (what < 10) a += r.chance(80) ? letters[what] : static_cast<char>(letters[what] + ('a' - 'A'));
+        if (what < 2) a += r.chance(5) ? std::string() : text(r, r.chance(8) ? 300 : 40);
+        else if (what < 6) a += size_text(r);
+        else if (what == 6) a += r.pick(colours);
+        else if (what < 10) a += level_text(r);
+        else if (what == 10) a += r.pick(others);
+        else a = r.chance(50) ? "plain" : "word=1";
         out += a;
         out += '\n';
     }
