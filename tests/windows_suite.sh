@@ -164,44 +164,42 @@ check() {  # LABEL COMMAND...: one more check, counted with the cases
 # resource (the strings and the fixed numbers that File properties show);
 # the guides have CR LF line ends, the Japanese one UTF-8 with a byte-order
 # mark (what Notepad reads as UTF-8), the English one ASCII.
-release_contents() {
-  local zip dist names t head version off v g
-  zip=$(bash "$top/tools/release.sh") || return 1
+release_contents() (
+  no() { echo "$*"; exit 1; }
+  zip=$(bash "$top/tools/release.sh") || exit 1
   dist=$(dirname "$zip")
   version=$(sed -n 's/^project(linetext VERSION \([0-9.]*\) .*/\1/p' "$top/CMakeLists.txt")
-  [ "$(basename "$zip")" = "linetext-$version-win32.zip" ] || { echo "zip $zip is not named for version $version"; return 1; }
+  [ "$(basename "$zip")" = "linetext-$version-win32.zip" ] || no "zip $zip is not named for version $version"
   [ "$(cat "$dist/SHA256SUMS")" = "$(cd "$dist" && sha256sum "linetext-$version-win32.zip")" ] &&
-    (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || { echo "SHA256SUMS does not match the zip alone"; return 1; }
+    (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || no "SHA256SUMS does not match the zip alone"
   names=$(cmake -E tar tf "$zip" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
-  [ "$names" = "LICENSE README-en.txt README-ja.txt examples/JWC_TEMP.TXT linetext.exe " ] || { echo "zip holds: $names"; return 1; }
+  [ "$names" = "LICENSE README-en.txt README-ja.txt examples/JWC_TEMP.TXT linetext.exe " ] || no "zip holds: $names"
   t=$(mktemp -d)
-  (cd "$t" && cmake -E tar xf "$zip") || { rm -rf "$t"; return 1; }
+  trap 'rm -rf "$t"' EXIT
+  (cd "$t" && cmake -E tar xf "$zip") || exit 1
   cmp -s "$t/examples/JWC_TEMP.TXT" "$top/examples/JWC_TEMP.TXT" && cmp -s "$t/LICENSE" "$top/LICENSE" ||
-    { echo "zip's example or licence differs"; rm -rf "$t"; return 1; }
+    no "zip's example or licence differs"
   for g in "$t/README-en.txt" "$t/README-ja.txt"; do
-    if LC_ALL=C grep -q -v $'\r$' "$g" || [ "$(tail -c 2 "$g" | od -An -tx1)" != " 0d 0a" ] ||
-       ! grep -q "linetext-$version-win32.zip" "$g"; then
-      echo "$(basename "$g"): not all lines end in CR LF, or no version"; rm -rf "$t"; return 1
-    fi
+    ! LC_ALL=C grep -q -v $'\r$' "$g" && [ "$(tail -c 2 "$g" | od -An -tx1)" = " 0d 0a" ] &&
+      grep -q "linetext-$version-win32.zip" "$g" || no "$(basename "$g"): not all lines end in CR LF, or no version"
   done
-  LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' < "$t/README-en.txt") && { echo "README-en.txt is not ASCII"; rm -rf "$t"; return 1; }
+  LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' < "$t/README-en.txt") && no "README-en.txt is not ASCII"
   [ "$(head -c 3 "$t/README-ja.txt" | od -An -tx1)" = " ef bb bf" ] && iconv -f UTF-8 -t UTF-8 "$t/README-ja.txt" >/dev/null ||
-    { echo "README-ja.txt is not UTF-8 with a byte-order mark"; rm -rf "$t"; return 1; }
+    no "README-ja.txt is not UTF-8 with a byte-order mark"
   head=$(i686-w64-mingw32-objdump -p "$t/linetext.exe")
   echo "$head" | grep -q "^Magic.*(PE32)" && echo "$head" | grep -q "Subsystem.*(Windows CUI)" &&
     [ "$(echo "$head" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')" = "KERNEL32.dll msvcrt.dll " ] ||
-    { echo "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"; rm -rf "$t"; return 1; }
+    no "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"
   # FileVersion and ProductVersion strings (UTF-16), then the fixed
   # FILEVERSION after the signature 0xFEEF04BD: minor, major, build, patch
   # as little-endian 16-bit words.
   v=$(i686-w64-mingw32-strings -el "$t/linetext.exe" | grep -A1 -x -E 'FileVersion|ProductVersion' | grep -v -x -E 'FileVersion|ProductVersion|--' | sort -u)
   off=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$t/linetext.exe" | head -1 | cut -d: -f1)
   set -- $(od -An -tu2 -j $((${off:-0} + 8)) -N 8 "$t/linetext.exe")
-  rm -rf "$t"
   [ "$v" = "$version" ] && [ -n "$off" ] && [ "${2:-}.${1:-}.${4:-}" = "$version" ] ||
-    { echo "version resource: strings '$v', fixed ${2:-}.${1:-}.${4:-}, wanted $version"; return 1; }
+    no "version resource: strings '$v', fixed ${2:-}.${1:-}.${4:-}, wanted $version"
   echo "release: $(basename "$zip") ($(wc -c < "$zip") bytes), version $version in the .exe, SHA256SUMS matches"
-}
+)
 check "release zip" release_contents
 
 # Wildcards: the runtime replaces an argument holding * or ? by the names of
