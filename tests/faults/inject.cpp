@@ -246,8 +246,9 @@ struct Install {
         if (const char* e = getenv("FAULT_ERROR")) error = strtol(e, nullptr, 10);
         broken = getenv("FAULT_BROKEN") && !strcmp(getenv("FAULT_BROKEN"), "1");
         const char* const modes[] = {"", "once", "from", "short", "kill_before", "kill_after"};
-        for (int i = ONCE; i <= KILL_AFTER; i++)
-            if (getenv("FAULT_MODE") && !strcmp(getenv("FAULT_MODE"), modes[i])) mode = static_cast<Mode>(i);
+        const char* m = getenv("FAULT_MODE");
+        for (int i = ONCE; m && i <= KILL_AFTER; i++)
+            if (!strcmp(m, modes[i])) mode = static_cast<Mode>(i);
         if (const char* h = getenv("FAULT_HOLD")) {
             char name[64];
             if (sscanf(h, "%63s %lu", name, &hold_n) == 2) hold_call = call_named(name);
