@@ -2,6 +2,7 @@
 # Writes the seed corpus into fuzz/corpus/: hand-made exchange files with
 # records of every kind, each behind its options (see pass_fuzzer.cpp for the
 # layout: a count byte, NUL-terminated options, then the file).
+# Files named regress_* beside the seeds are past findings, kept as found.
 #
 #   bash fuzz/seeds.sh
 set -eu

@@ -45,6 +45,20 @@ TEST(Fills, EdgesTooCloseToTellAndNothingLaid) {
     EXPECT_TRUE(fill_problems(2, "earlier text", {"/ZAB"}).empty());
     // Without a pattern in the arguments nothing is judged.
     EXPECT_TRUE(fill_problems(20, "A", {}).empty());
+    // Sizes known only as printed (a spacing with text after its number): at
+    // a pitch of 0.5, several edges of a 200-character fill lie within their
+    // precision, and each of those ends stands; one character short does not.
+    const auto half_pitch = [](std::size_t n) {
+        std::string fill;
+        while (fill.size() < n) fill += fill.size() % 2 ? "B" : "A";
+        return check_fills(check_records("cn0 0.50 0.50 0.50 1\r\nch 0.0000000000 -0.2500000000 100.0000000000 "
+                                         "0.0000000000 \"" +
+                                         fill + "\r\n"),
+                           {"/ZAB", "/M0.5", "/L0.5x"});
+    };
+    EXPECT_TRUE(half_pitch(200).empty());
+    EXPECT_TRUE(half_pitch(199).empty());
+    EXPECT_EQ(half_pitch(197).size(), 1u);
 }
 
 }  // namespace
