@@ -126,7 +126,9 @@ if [ -f "$deb" ]; then
   case $first in "linetext ($version) "*) ;; *) bad "the changelog's last entry is not version $version: $first" ;; esac
   # Every tag that stays is overridden, with its reason in the override file.
   if command -v lintian >/dev/null; then
-    out=$(lintian --fail-on error,warning --info "$deb" 2>&1) && ok=1 || ok=0
+    # Its scratch folder (which it does not always remove) inside ours
+    mkdir -p "$work/lintian"
+    out=$(TMPDIR=$work/lintian lintian --fail-on error,warning --info "$deb" 2>&1) && ok=1 || ok=0
     out=$(printf '%s\n' "$out" | grep -v '^running with root privileges')
     if [ $ok = 0 ] || printf '%s\n' "$out" | grep -qE '^(E|W): |unused-override|mismatched-override'; then
       bad "lintian:"$'\n'"$out"

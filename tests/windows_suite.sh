@@ -280,7 +280,7 @@ run_arch() {  # ARCH
   rm -rf "$star"
 
   # Another program holding the exchange file for a moment
-  check "lock test under Wine" env RUN_PREFIX="$wine" timeout 120 bash "$top/tests/win/lock_test.sh" "$exe" \
+  check "lock test under Wine" env RUN_PREFIX="$wine" timeout 300 bash "$top/tests/win/lock_test.sh" "$exe" \
     "$top/build-win-$arch/hold_file.exe"
 
   # Every Win32 call of the platform layer failed in turn (tests/win/faults)
