@@ -175,15 +175,11 @@ static std::string run(const uint8_t* data, size_t size) {
     if (std::strlen(ChSTR) > FILL_MAX + 2) finding("fill string longer than FILL_MAX + 2 bytes");
 
     std::string out = read_file(out_name);
-    // The host contract's check of every record and of every fill against its
-    // line, unless the pattern text itself holds a line feed (its text record
-    // then spans lines).
-    if (!std::strchr(ChS001, '\n')) {
-        const drafthost::RecordCheck records = drafthost::check_records(out);
-        if (!records.problems.empty()) finding(records.problems[0].c_str());
-        const std::vector<std::string> fills = drafthost::check_fills(records, {argv + 1, argv + argc});
-        if (!fills.empty()) finding(fills[0].c_str());
-    }
+    // The host contract's check of every record and of every fill against its line.
+    const drafthost::RecordCheck records = drafthost::check_records(out);
+    if (!records.problems.empty()) finding(records.problems[0].c_str());
+    const std::vector<std::string> fills = drafthost::check_fills(records, {argv + 1, argv + argc});
+    if (!fills.empty()) finding(fills[0].c_str());
     // The restoring block, formatted by the C library, ends the output on
     // lines of its own: an echo without a line end must not swallow it.
     char block[256];

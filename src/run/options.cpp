@@ -12,7 +12,10 @@ void scan_options(int argc, char** argv) {
     }
 }
 
-void OPT_STRCPY(char* dst, const char* src) { dst[copy_text(dst, src, PATTERN_MAX, 0)] = '\0'; }
+// Up to a line end: a pattern holding CR or LF (an argument written on a line
+// with CR LF ends, from a script saved on Windows) would cut the text record
+// it fills into lines the host reads as records of their own.
+void OPT_STRCPY(char* dst, const char* src) { dst[copy_text(dst, src, PATTERN_MAX, 1)] = '\0'; }
 
 void opt(const char* arg) {
     const char letter = arg[0] != '\0' ? arg[1] : '\0';

@@ -6,6 +6,6 @@
 void scan_options(int argc, char** argv);
 // Applies one argument, lead byte included (the lead byte is not looked at).
 void opt(const char* arg);
-// Copies an option's text into the pattern text: at most PATTERN_MAX bytes, always
-// terminated.
+// Copies an option's text into the pattern text: at most PATTERN_MAX bytes, up
+// to a line end, always terminated.
 void OPT_STRCPY(char* dst, const char* src);

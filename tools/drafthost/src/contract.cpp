@@ -132,7 +132,8 @@ std::vector<std::string> check_fills(const RecordCheck& records, const std::vect
     for (const std::string& a : args) {
         if (a.size() < 2 || (a[0] != '-' && a[0] != '/' && a[0] != '$')) continue;
         const std::string text = a.substr(2);
-        if (a[1] == 'Z' || a[1] == 'z') pattern = text.substr(0, PATTERN_MAX);
+        if (a[1] == 'Z' || a[1] == 'z')
+            pattern = text.substr(0, std::min(text.find_first_of("\r\n"), std::size_t{PATTERN_MAX}));
         else if (a[1] == 'M' || a[1] == 'm') take(width, text);
         else if (a[1] == 'L' || a[1] == 'l') take(spacing, text);
     }
