@@ -27,6 +27,8 @@
 #   drawing  the name of the host's drawing, for a directory holding the
 #            exchange file's name in several cases (absent: the one there is,
 #            or none)
+#   no_stdin the program starts with its standard input closed (a host that
+#            gives it none), so that its first file takes descriptor 0
 #
 # RUN_PREFIX, when set, is put in front of the program (for example an
 # emulator: the Wine loader, with the prefix in WINEPREFIX as the caller
@@ -78,6 +80,7 @@ fi
 
 host_args=(--dir "$work/run" --stdout "$work/stdout" --stderr "$work/stderr")
 [ -f "$case_dir/drawing" ] && host_args+=(--name "$(cat "$case_dir/drawing")")
+[ -f "$case_dir/no_stdin" ] && host_args+=(--no-stdin)
 # arguments converted for the emulator are not those the program sees
 [ -n "${ARGS_ICONV:-}" ] && host_args+=(--args-reencoded)
 "$host" "${host_args[@]}" -- ${RUN_PREFIX:-} "${as[@]}" "$prog" "${args[@]}" >"$work/report" 2>"$work/host_err"

@@ -52,6 +52,8 @@ const char kHelp[] =
     "               and --stderr FILE holds the run's standard error\n"
     "  --args-reencoded  the arguments reach PROGRAM in another charset (an emulator\n"
     "               re-encodes them): the fills are not measured against them\n"
+    "  --no-stdin   start PROGRAM with its standard input closed (a host that gives\n"
+    "               it none), not on /dev/null\n"
     "  --svg FILE   also draw the drawing and the returned text records into FILE\n"
     "  --stdout FILE, --stderr FILE\n"
     "               PROGRAM's standard output or error into FILE, unchanged\n"
@@ -121,6 +123,10 @@ int read_options(int argc, char** argv, Args& a, int& i) {
         }
         if (arg == "--args-reencoded") {
             a.args_reencoded = true;
+            continue;
+        }
+        if (arg == "--no-stdin") {
+            a.options.no_stdin = true;
             continue;
         }
         std::string flag = arg.substr(0, arg.find('='));

@@ -67,7 +67,8 @@ std::string make_dir(const std::optional<std::string>& keep) {
     return buf.data();
 }
 
-ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>& command, int out_fd, int err_fd) {
+ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>& command, int out_fd, int err_fd,
+                          bool no_stdin) {
     const std::string program = resolve_program(command.at(0));
     std::vector<char*> argv;
     for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
@@ -84,8 +85,8 @@ ExitStatus spawn_and_wait(const std::string& dir, const std::vector<std::string>
     if (pid == 0) {
         int err = 0;
         int null = ::open("/dev/null", O_RDONLY);
-        if (::chdir(dir.c_str()) != 0 || null < 0 || ::dup2(null, 0) < 0 || ::dup2(out_fd, 1) < 0 ||
-            ::dup2(err_fd, 2) < 0) {
+        if (::chdir(dir.c_str()) != 0 || null < 0 || (no_stdin ? ::close(0) : ::dup2(null, 0)) < 0 ||
+            ::dup2(out_fd, 1) < 0 || ::dup2(err_fd, 2) < 0) {
             err = errno;
         } else {
             ::execv(program.c_str(), argv.data());
@@ -200,7 +201,7 @@ Session run_session(const SessionOptions& o) {
         s.prepared.before = read_dir(s.dir);
         s.prepared.name = find_drawing(*o.prepared_dir, s.prepared.before, o.name);
         if (s.prepared.name) s.drawing = s.prepared.before.at(*s.prepared.name).bytes;
-        s.status = spawn_and_wait(s.dir, o.command, o.stdout_fd, o.stderr_fd);
+        s.status = spawn_and_wait(s.dir, o.command, o.stdout_fd, o.stderr_fd, o.no_stdin);
         s.after = read_dir(s.dir);
         return s;
     }
@@ -229,7 +230,7 @@ Session run_session(const SessionOptions& o) {
         out.close();
         if (!out) throw SetupError("cannot write " + s.dir + "/" + name);
     }
-    s.status = spawn_and_wait(s.dir, o.command, o.stdout_fd, o.stderr_fd);
+    s.status = spawn_and_wait(s.dir, o.command, o.stdout_fd, o.stderr_fd, o.no_stdin);
     s.after = read_dir(s.dir);
     return s;
 }

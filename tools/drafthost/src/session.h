@@ -31,6 +31,7 @@ struct SessionOptions {
     std::vector<std::string> command;  // the program and its arguments
     int stdout_fd = 2;                 // the program's stdout and stderr
     int stderr_fd = 2;
+    bool no_stdin = false;  // started with standard input closed, not on /dev/null
 };
 
 struct Session {
