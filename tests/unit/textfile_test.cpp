@@ -1,6 +1,6 @@
 // Text-mode files through real files in a fresh temporary directory: line-end
 // translation in both directions, across the 64 KiB buffer fills, write
-// errors, the file pool, and the two directory helpers of os.h.
+// errors, the file pool, and the search for the exchange file's case variants.
 #include "platform/textfile.h"
 
 #include <gtest/gtest.h>
@@ -239,16 +239,6 @@ TEST_F(TextFileTest, OpenFailuresAndPoolSlotsComeBack) {
         for (TextFile* f : open) ASSERT_EQ(tf_close(f, 0), 0);
         ASSERT_EQ(get("f1"), "w\r\n");
     }
-}
-
-TEST_F(TextFileTest, ReplaceSwapsInTheNewFile) {
-    put("new.tmp", "fresh");
-    put("target", "old contents");
-    EXPECT_EQ(os_replace(path("new.tmp").c_str(), path("target").c_str()), 0);
-    EXPECT_EQ(get("target"), "fresh");
-    EXPECT_FALSE(std::filesystem::exists(path("new.tmp")));
-    EXPECT_EQ(os_replace(path("new.tmp").c_str(), path("target").c_str()), -1);
-    EXPECT_EQ(get("target"), "fresh");
 }
 
 TEST_F(TextFileTest, FindCaseVariant) {
