@@ -44,41 +44,7 @@ void expect_all_formats(double v) {
     for (const char* f : kDoubleFormats) ASSERT_EQ(ours(f, v), libc(f, v)) << f << " of " << std::hexfloat << v;
 }
 
-double from_bits(std::uint64_t b) {
-    double d;
-    std::memcpy(&d, &b, sizeof d);
-    return d;
-}
-
 }  // namespace
-
-TEST(Format, RandomDoublesMatchSnprintf) {
-    // Any finite bit pattern, and values whose exponents put digits into the
-    // decimals shown.
-    std::mt19937_64 rng(20240611);
-    std::uniform_int_distribution<int> ex(-45, 60);
-    for (int i = 0; i < 20000; i++) {
-        double v = from_bits(rng());
-        if (std::isfinite(v)) expect_all_formats(v);
-        v = std::ldexp(static_cast<double>(rng() >> 11) / 9007199254740992.0, ex(rng));
-        expect_all_formats(rng() & 1 ? -v : v);
-    }
-}
-
-TEST(Format, NearHalfwayPointsRoundLikeSnprintf) {
-    // k + 0.5 * 10^-p is rarely exact in binary: which way it rounds depends on
-    // the exact value; the neighbours on both sides must agree too.
-    const int precs[] = {1, 2, 9, 10, 12};
-    std::mt19937_64 rng(99);
-    for (int p : precs) {
-        double half = 0.5 * std::pow(10.0, -p);
-        for (int i = 0; i < 2000; i++) {
-            double whole = i < 1000 ? 0.0 : static_cast<double>(rng() % 1000000);
-            double v = whole + static_cast<double>(rng() % 100000) * std::pow(10.0, -p) + half;
-            for (double w : {v, std::nextafter(v, 0.0), std::nextafter(v, 1e300), -v}) expect_all_formats(w);
-        }
-    }
-}
 
 TEST(Format, ExactTiesSpecialValuesAndFields) {
     // m * 2^-e with more than p decimals gives exact ties at precision p.
