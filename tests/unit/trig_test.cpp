@@ -5,34 +5,30 @@
 // long double functions) than the library's: the C library is not correctly
 // rounded everywhere, ours is but for far rarer cases.
 //
-// LINETEXT_TRIG_ARGS sets the arguments per distribution (default 200000,
-// about a second, also under the sanitizers); the counts are printed. The
+// LINETEXT_TRIG_ARGS sets the arguments per kind (default 200000, about a
+// second, also under the sanitizers); the counts are printed. The
 // measurement in docs/reliability.md is LINETEXT_TRIG_ARGS=25000000.
 #include "fill/trig.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
-#include <string>
 
 namespace {
+
+using Gen = std::mt19937_64;
+constexpr double pi = 3.141592653589793;
 
 double atan2_of(double y, double x) {
     double a;
     fill_atan2(y, x, &a);
     return a;
-}
-
-constexpr double pi = 3.141592653589793;
-
-long args_per_distribution() {
-    const char* s = std::getenv("LINETEXT_TRIG_ARGS");
-    return s != nullptr && std::atol(s) > 0 ? std::atol(s) : 200000;
 }
 
 uint64_t bits(double x) {
@@ -58,140 +54,119 @@ uint64_t ulps(double a, double b) {
     return d < 0 ? static_cast<uint64_t>(-d) : static_cast<uint64_t>(d);
 }
 
-struct Tally {
-    long n = 0, differ = 0, worse = 0;
-    uint64_t max_ulps = 0;
-};
-
-// ours and lib for one argument; exact is the long double value.
-void count(Tally* t, double ours, double lib, long double exact, const char* what, double x, double y) {
-    t->n++;
-    const uint64_t u = ulps(ours, lib);
-    if (u == 0) return;
-    t->differ++;
-    if (u > t->max_ulps) t->max_ulps = u;
-    if (std::fabs(static_cast<long double>(ours) - exact) > std::fabs(static_cast<long double>(lib) - exact)) {
-        if (t->worse++ < 5)
-            ADD_FAILURE() << what << std::hexfloat << " (" << y << ", " << x << "): ours " << ours << ", C library "
-                          << lib;
-    }
-    if (u > 1 && t->max_ulps == u)
-        ADD_FAILURE() << what << std::hexfloat << " (" << y << ", " << x << "): " << u << " ulps off";
-}
-
-void report(const char* what, const Tally& t) {
-    std::printf("%-36s %10ld arguments, %6ld differ from the C library (%.4f %%), max %llu ulp\n", what, t.n, t.differ,
-                100.0 * static_cast<double>(t.differ) / static_cast<double>(t.n),
-                static_cast<unsigned long long>(t.max_ulps));
-    EXPECT_LE(t.max_ulps, 1u) << what;
-    EXPECT_EQ(t.worse, 0) << what;
-    EXPECT_LE(t.differ * 200, t.n) << what;  // a coarse guard: at most 0.5 %
-}
-
-// A double with random bits: every exponent, subnormals; finite, and at
-// most pi in magnitude where the domain says so.
-double random_bits(std::mt19937_64& g) {
-    for (;;)
-        if (const double x = from_bits(g()); std::isfinite(x)) return x;
-}
-
-double random_angle(std::mt19937_64& g) {
-    for (;;)
-        if (const double x = random_bits(g); std::fabs(x) <= pi) return x;
-}
-
 // x moved by d representable steps.
 double nudge(double x, int d) {
     if (x == 0.0 || std::isinf(x)) return x;
     return from_bits(bits(x) + static_cast<uint64_t>(static_cast<int64_t>(d)));
 }
 
-void sin_cos_over(const char* name, long n, double (*arg)(std::mt19937_64&), unsigned seed) {
-    std::mt19937_64 g(seed);
-    Tally ts, tc;
-    for (long i = 0; i < n; i++) {
-        const double x = arg(g);
-        double sx, cx;
-        fill_sincos(x, &sx, &cx);
-        count(&ts, sx, std::sin(x), sinl(static_cast<long double>(x)), "sin", x, 0);
-        count(&tc, cx, std::cos(x), cosl(static_cast<long double>(x)), "cos", x, 0);
+// A double with random bits: every exponent, subnormals; finite, and at
+// most pi in magnitude where the domain says so.
+double random_bits(Gen& g) {
+    for (;;)
+        if (const double x = from_bits(g()); std::isfinite(x)) return x;
+}
+
+double random_angle(Gen& g) {
+    for (;;)
+        if (const double x = random_bits(g); std::fabs(x) <= pi) return x;
+}
+
+double uniform_angle(Gen& g) { return std::uniform_real_distribution<double>(-pi, pi)(g); }
+
+// k pi/4 for |k| up to 4, on the double nearest it and a few steps away
+// (inside the domain), where the reduction leaves the least.
+double near_pi_4(Gen& g) {
+    for (;;) {
+        const double x =
+            nudge(static_cast<double>(static_cast<int>(g() % 9) - 4) * (pi / 4), static_cast<int>(g() % 2001) - 1000);
+        if (std::fabs(x) <= pi) return x;
     }
-    std::string s = std::string("sin, ") + name, c = std::string("cos, ") + name;
-    report(s.c_str(), ts);
-    report(c.c_str(), tc);
 }
 
-TEST(Trig, SinCosAgainstTheCLibrary) {
-    const long n = args_per_distribution();
-    sin_cos_over(
-        "uniform in [-pi, pi]", n,
-        [](std::mt19937_64& g) { return std::uniform_real_distribution<double>(-pi, pi)(g); }, 1);
-    sin_cos_over("random bit patterns in [-pi, pi]", n, random_angle, 3);
-    // k pi/4 for |k| up to 4, on the double nearest it and a few steps away
-    // (inside the domain), where the reduction leaves the least.
-    sin_cos_over(
-        "near multiples of pi/4", n,
-        [](std::mt19937_64& g) {
-            for (;;) {
-                const double x = nudge(static_cast<double>(static_cast<int>(g() % 9) - 4) * (pi / 4),
-                                       static_cast<int>(g() % 2001) - 1000);
-                if (std::fabs(x) <= pi) return x;
-            }
-        },
-        4);
+// One argument's results: ours, the C library's and the exact value.
+struct Result {
+    double ours, lib;
+    long double exact;
+    double y, x;
+};
+
+Result sin_at(double x) {
+    double s, c;
+    fill_sincos(x, &s, &c);
+    return {s, std::sin(x), sinl(static_cast<long double>(x)), 0, x};
 }
 
-TEST(Trig, Atan2AgainstTheCLibrary) {
-    const long n = args_per_distribution();
-    struct Dist {
-        const char* name;
-        void (*pair)(std::mt19937_64&, double*, double*);
-    };
-    const Dist dists[] = {
-        {"uniform in [-10, 10]^2",
-         [](std::mt19937_64& g, double* y, double* x) {
+Result cos_at(double x) {
+    double s, c;
+    fill_sincos(x, &s, &c);
+    return {c, std::cos(x), cosl(static_cast<long double>(x)), 0, x};
+}
+
+Result atan2_at(double y, double x) {
+    return {atan2_of(y, x), std::atan2(y, x), atan2l(static_cast<long double>(y), static_cast<long double>(x)), y, x};
+}
+
+// One coordinate zero of either sign or up to 2^-1100 times the other.
+Result axis_parallel(Gen& g) {
+    const double a = std::uniform_real_distribution<double>(-1e3, 1e3)(g);
+    const int k = static_cast<int>(g() % 1100);
+    double b = g() % 4 == 0 ? 0.0 : std::ldexp(std::uniform_real_distribution<double>(0.5, 1)(g) * a, -k);
+    if (g() & 1) b = -b;
+    return g() & 1 ? atan2_at(a, b) : atan2_at(b, a);
+}
+
+TEST(Trig, AgainstTheCLibrary) {
+    const char* s = std::getenv("LINETEXT_TRIG_ARGS");
+    const long n = s != nullptr && std::atol(s) > 0 ? std::atol(s) : 200000;
+    const struct {
+        const char* what;
+        Result (*draw)(Gen&);
+    } kinds[] = {
+        {"sin, uniform in [-pi, pi]", [](Gen& g) { return sin_at(uniform_angle(g)); }},
+        {"cos, uniform in [-pi, pi]", [](Gen& g) { return cos_at(uniform_angle(g)); }},
+        {"sin, random bit patterns in [-pi, pi]", [](Gen& g) { return sin_at(random_angle(g)); }},
+        {"cos, random bit patterns in [-pi, pi]", [](Gen& g) { return cos_at(random_angle(g)); }},
+        {"sin, near multiples of pi/4", [](Gen& g) { return sin_at(near_pi_4(g)); }},
+        {"cos, near multiples of pi/4", [](Gen& g) { return cos_at(near_pi_4(g)); }},
+        {"atan2, uniform in [-10, 10]^2",
+         [](Gen& g) {
              std::uniform_real_distribution<double> u(-10, 10);
-             *y = u(g);
-             *x = u(g);
+             const double y = u(g);
+             return atan2_at(y, u(g));
          }},
-        {"random bit patterns",
-         [](std::mt19937_64& g, double* y, double* x) {
-             *y = random_bits(g);
-             *x = random_bits(g);
+        {"atan2, random bit patterns",
+         [](Gen& g) {
+             const double y = random_bits(g);
+             return atan2_at(y, random_bits(g));
          }},
-        // One coordinate zero of either sign or up to 2^-1100 times the other.
-        {"axis-parallel and nearly so",
-         [](std::mt19937_64& g, double* y, double* x) {
-             const double a = std::uniform_real_distribution<double>(-1e3, 1e3)(g);
-             const int k = static_cast<int>(g() % 1100);
-             double b = g() % 4 == 0 ? 0.0 : std::ldexp(std::uniform_real_distribution<double>(0.5, 1)(g) * a, -k);
-             if (g() & 1) b = -b;
-             if (g() & 1) {
-                 *y = a;
-                 *x = b;
-             } else {
-                 *y = b;
-                 *x = a;
-             }
-         }},
-        // Near the diagonals.
-        {"nearly diagonal",
-         [](std::mt19937_64& g, double* y, double* x) {
-             *x = std::uniform_real_distribution<double>(-1e6, 1e6)(g);
-             *y = nudge(g() & 1 ? *x : -*x, static_cast<int>(g() % 2001) - 1000);
+        {"atan2, axis-parallel and nearly so", axis_parallel},
+        {"atan2, nearly diagonal",
+         [](Gen& g) {
+             const double x = std::uniform_real_distribution<double>(-1e6, 1e6)(g);
+             return atan2_at(nudge(g() & 1 ? x : -x, static_cast<int>(g() % 2001) - 1000), x);
          }},
     };
-    unsigned seed = 10;
-    for (const Dist& d : dists) {
-        std::mt19937_64 g(seed++);
-        Tally t;
+    unsigned seed = 1;
+    for (const auto& k : kinds) {
+        Gen g(seed++);
+        long differ = 0, reported = 0;
+        uint64_t max_ulps = 0;
         for (long i = 0; i < n; i++) {
-            double y, x;
-            d.pair(g, &y, &x);
-            count(&t, atan2_of(y, x), std::atan2(y, x),
-                  atan2l(static_cast<long double>(y), static_cast<long double>(x)), "atan2", x, y);
+            const Result r = k.draw(g);
+            const uint64_t u = ulps(r.ours, r.lib);
+            if (u == 0) continue;
+            differ++;
+            max_ulps = std::max(max_ulps, u);
+            const bool worse = std::fabs(r.ours - r.exact) > std::fabs(r.lib - r.exact);
+            if ((u > 1 || worse) && reported++ < 5)
+                ADD_FAILURE() << k.what << std::hexfloat << " (" << r.y << ", " << r.x << "): ours " << r.ours
+                              << ", C library " << r.lib << ", " << u << " ulps apart";
         }
-        report((std::string("atan2, ") + d.name).c_str(), t);
+        std::printf("%-40s %10ld arguments, %6ld differ from the C library (%.4f %%), max %llu ulp\n", k.what, n,
+                    differ, 100.0 * static_cast<double>(differ) / static_cast<double>(n),
+                    static_cast<unsigned long long>(max_ulps));
+        EXPECT_LE(differ * 200, n) << k.what;  // a coarse guard: at most 0.5 %
     }
 }
 
