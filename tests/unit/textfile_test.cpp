@@ -1,6 +1,6 @@
 // Text-mode files through real files in a fresh temporary directory: line-end
 // translation in both directions, across the 64 KiB buffer fills, write
-// errors, the file pool, and the search for the exchange file's case variants.
+// errors, and the search for the exchange file's case variants.
 #include "platform/textfile.h"
 
 #include <gtest/gtest.h>
@@ -189,16 +189,6 @@ TEST_F(TextFileTest, EchoOfReadsMatchesWrite) {
     EXPECT_GT(get("a.txt").size(), s.size());
 }
 
-TEST_F(TextFileTest, PrintfFormatsAndTranslates) {
-    TextFile* f = tf_open_new(path("p.txt").c_str());
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(tf_printf(f, "cn0 %.2f %.2f %.2f %d\n", 1.005, -0.004, 2.5, -3), 23);
-    EXPECT_EQ(tf_printf(f, "lc10 #%06x\n%s\n", 0x1234567, "a\nb"), 18);
-    EXPECT_EQ(tf_printf(f, "%s", ""), 0);
-    EXPECT_EQ(tf_close(f, 0), 0);
-    EXPECT_EQ(get("p.txt"), "cn0 1.00 -0.00 2.50 -3\r\nlc10 #1234567\r\na\r\nb\r\n");
-}
-
 // A file that may not grow past 1000 bytes fails its writes as a full disk
 // does (the limit's signal ignored): the buffered ones at the close.
 TEST_F(TextFileTest, WriteErrorsReachTheCaller) {
@@ -220,25 +210,6 @@ TEST_F(TextFileTest, WriteErrorsReachTheCaller) {
     EXPECT_EQ(tf_printf(f, "%d\n", 1), -1);
     EXPECT_EQ(tf_close(f, 0), -1);
     setrlimit(RLIMIT_FSIZE, &old);
-}
-
-TEST_F(TextFileTest, OpenFailuresAndPoolSlotsComeBack) {
-    EXPECT_EQ(tf_open_read(path("missing.txt").c_str()), nullptr);
-    EXPECT_EQ(tf_open_new(path("no/such/dir.txt").c_str()), nullptr);
-    for (int round = 0; round < 100; round++) {
-        TextFile* open[4];
-        for (int i = 0; i < 4; i++) {
-            std::string name = path("f" + std::to_string(i));
-            if (i % 2 == 0) put("f" + std::to_string(i), "r\r\n");
-            open[i] = i % 2 ? tf_open_new(name.c_str()) : tf_open_read(name.c_str());
-            ASSERT_NE(open[i], nullptr) << "round " << round << " file " << i;
-        }
-        char buf[8];
-        ASSERT_EQ(tf_gets(open[0], buf, sizeof buf), 2);
-        ASSERT_EQ(tf_write(open[1], "w\n", 2), 2);
-        for (TextFile* f : open) ASSERT_EQ(tf_close(f, 0), 0);
-        ASSERT_EQ(get("f1"), "w\r\n");
-    }
 }
 
 TEST_F(TextFileTest, FindCaseVariant) {
