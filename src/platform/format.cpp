@@ -85,17 +85,10 @@ void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
     // 309 integer digits at most, the point and the decimals
     char buf[400 + 64];
     const char* sign = std::signbit(v) ? "-" : "";
-    if (std::isnan(v)) {
-        field(o, sign, "nan", 3, width, left, false);
-        return;
-    }
-    if (std::isinf(v)) {
-        field(o, sign, "inf", 3, width, left, false);
-        return;
-    }
     int n;
+    // std::to_chars spells an infinity or a NaN as printf does; no zeros go before it.
     const char* digits = fixed_digits(buf, sizeof buf, std::fabs(v), prec > 64 ? 64 : prec, &n);
-    field(o, sign, digits, n, width, left, zero);
+    field(o, sign, digits, n, width, left, zero && std::isfinite(v));
 }
 
 void conv_unsigned(Out& o, unsigned v, int base, const char* sign, int width, bool left, bool zero) {

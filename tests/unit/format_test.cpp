@@ -1,5 +1,5 @@
 // Our formatter against glibc's snprintf, which rounds exactly and prints
-// infinities and NaNs the way our files must show them.
+// infinities and NaNs ("inf", "-nan") the way our files must show them.
 #include "platform/format.h"
 
 #include <gtest/gtest.h>
@@ -52,32 +52,18 @@ TEST(Format, ExactTiesSpecialValuesAndFields) {
         for (int m = 1; m < 300; m += 2) expect_all_formats(std::ldexp(m, -e));
     // clang-format off
     const double specials[] = {0.0, -0.0, -0.0001, -0.049999, -4e-13, 1e300, -1e300, 1.7976931348623157e308, 5e-324,
-                               -5e-324, 2.2250738585072014e-308, 0.95, 9.95, 99.995, 4503599627370495.5, 9007199254740993.0};
+                               -5e-324, 2.2250738585072014e-308, 0.95, 9.95, 99.995, 4503599627370495.5, 9007199254740993.0,
+                               HUGE_VAL, -HUGE_VAL, std::copysign(NAN, 1.0), std::copysign(NAN, -1.0)};
     // clang-format on
     for (double v : specials) expect_all_formats(v);
     const char* const fmts[] = {"[%8.3f]", "[%-8.2f]", "[%08.2f]", "[%f]", "[%lf]", "[%.0f]", "[%3.1f]", "[%.1lf]"};
     for (const char* f : fmts)
-        for (double v : {0.0, -0.0, 3.14159, -3.14159, 2.5, 3.5, -12345.678, 1e20})
+        for (double v : {0.0, -0.0, 3.14159, -3.14159, 2.5, 3.5, -12345.678, 1e20, -HUGE_VAL})
             EXPECT_EQ(ours(f, v), libc(f, v)) << f;
     EXPECT_EQ(ours("%.2f", 0.125), "0.12");
     EXPECT_EQ(ours("%.2f", 0.375), "0.38");
     EXPECT_EQ(ours("%.2f", -0.001), "-0.00");
     EXPECT_EQ(ours("%.12f", -5e-324), "-0.000000000000");
-}
-
-TEST(Format, InfinitiesAndNans) {
-    const double inf = HUGE_VAL, nan = std::nan("");
-    // clang-format off
-    struct { double v; const char* want; } cases[] = {
-        {inf, "inf"}, {-inf, "-inf"}, {std::copysign(nan, 1.0), "nan"}, {std::copysign(nan, -1.0), "-nan"}};
-    // clang-format on
-    for (auto& c : cases)
-        for (const char* f : kDoubleFormats) {
-            EXPECT_EQ(ours(f, c.v), c.want) << f;
-            EXPECT_EQ(libc(f, c.v), c.want) << f;
-        }
-    EXPECT_EQ(ours("[%8.2f]", -inf), libc("[%8.2f]", -inf));
-    EXPECT_EQ(ours("[%08.2f]", inf), libc("[%08.2f]", inf));  // no zeros before inf
 }
 
 TEST(Format, IntegersMatchSnprintf) {
