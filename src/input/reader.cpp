@@ -52,7 +52,7 @@ static void read_point(const char* rec) {
     char form = rec[2] != '\0' ? rec[3] : '\0';
     if (form == ' ' || form == '+' || form == '/' || form == '-') {
         iPOINTcnt++;
-        int slot;
+        int slot = iPOINT;
         if (scan_d(&p, &slot)) iPOINT = slot;
         if (iPOINT < 0 || iPOINT > HPmax) return;
         const char* q = rec + (form == ' ' ? 3 : 4);
@@ -60,7 +60,7 @@ static void read_point(const char* rec) {
         if (isTest == TEST_POINTS && form != '+')
             con_out("##  hp%d%c  %.2f %.2f \n", iPOINT, form, PX[iPOINT], PY[iPOINT]);
     } else if ((form == 'c' && rec[4] == 'h') || (form == 'l' && rec[4] == 'n')) {
-        int slot;
+        int slot = iPOINT;
         if (scan_d(&p, &slot)) iPOINT = slot;
         const char* q = rec + 5;
         if (scan_lf(&q, &HPOINTx)) scan_lf(&q, &HPOINTy);
