@@ -1,4 +1,5 @@
-// The text fill's helpers and the cases the end-to-end examples cannot reach.
+// What the end-to-end cases cannot reach: the kept fill laid again only for
+// the same inputs, which no single run varies.
 #include "fill/fill.h"
 
 #include <gtest/gtest.h>
@@ -6,53 +7,8 @@
 #include <cstring>
 
 #include "capture.h"
-#include "fill/strgeo.h"
 
 namespace {
-
-TEST(Helpers, LeadByteRanges) {
-    const unsigned char bytes[] = {0x00, 0x41, 0x80, 0x81, 0x9F, 0xA0, 0xDF, 0xE0, 0xFC, 0xFD, 0xFF};
-    const int lead[] = {0, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0};
-    for (size_t k = 0; k < sizeof bytes; k++) {
-        char s[2] = {static_cast<char>(bytes[k]), 0};
-        EXPECT_EQ(SHIFTJIS(s, 0), lead[k]) << std::hex << unsigned(bytes[k]);
-    }
-}
-
-TEST(Helpers, StrlenCountsNoFurtherThan257) {
-    char s[300];
-    std::memset(s, 'x', sizeof s);
-    EXPECT_EQ(STRLEN(s), 257);
-    s[256] = 0;
-    EXPECT_EQ(STRLEN(s), 256);
-    s[0] = 0;
-    EXPECT_EQ(STRLEN(s), 0);
-}
-
-TEST(Helpers, StrcpyStopsAtLineEndsAndAfter250) {
-    char d[300];
-    std::strcpy(d, "keep");
-    EXPECT_EQ(STRCPY(d, "\r\nabc"), 0);
-    EXPECT_STREQ(d, "keep");  // untouched when the first byte stops it
-    EXPECT_EQ(STRCPY(d, "ab\ncd"), 2);
-    EXPECT_STREQ(d, "ab");
-    EXPECT_EQ(STRCPY(d, "xy\rz"), 2);
-    EXPECT_STREQ(d, "xy");
-    char src[400];
-    std::memset(src, 'q', sizeof src - 1);
-    src[sizeof src - 1] = 0;
-    std::memset(d, '#', sizeof d);
-    EXPECT_EQ(STRCPY(d, src), 250);
-    EXPECT_EQ(d[250], 0);
-    EXPECT_EQ(d[251], '#');  // at most 251 bytes written
-}
-
-TEST(Helpers, DistanceAndSlope) {
-    EXPECT_EQ(PTDIST(3, 4, 0, 0), 5.0);
-    EXPECT_EQ(ptslope(0, 0, 0, 0), 0.0);
-    EXPECT_DOUBLE_EQ(ptslope(0, 0, -1, 0), 3.141592653589793);
-    EXPECT_DOUBLE_EQ(ptslope(0, 0, 0, -1), -3.141592653589793 / 2);
-}
 
 // Points 1 and 2 along x, the default sizes, a pattern; everything else as a
 // run starts.
