@@ -14,7 +14,7 @@
 // or any other mix of case. It is renamed straight to the upper-case name, so
 // no leftover file of an interrupted run can take its place.
 void normalise_name() {
-    char found[64];
+    char found[64] = "";
     if (!os_find_case_variant("jwc_temp.txt", EXCHANGE_FILE, found)) return;
     if (os_replace(found, EXCHANGE_FILE) == 0) return;
     // The move failed and the host's file is still under the name it came
