@@ -1,24 +1,18 @@
 // Text-mode files through real files in a fresh temporary directory: line-end
-// translation in both directions, across the 64 KiB buffer fills, and the
-// search for the exchange file's case variants. Write errors are failed into
-// the program's own calls by the fault injection (tests/faults).
+// translation in both directions and across the 64 KiB buffer fills. Write
+// errors are failed into the program's own calls by the fault injection
+// (tests/faults), and the case variants of the exchange file's name are
+// found end to end (tests/e2e/cases/name_*).
 #include "platform/textfile.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "platform/os.h"
-#include "run/contract.h"
 #include "tempdir.h"
 
 namespace {
@@ -186,36 +180,4 @@ TEST_F(TextFileTest, EchoOfReadsMatchesWrite) {
     EXPECT_EQ(tf_close(b, 0), 0);
     EXPECT_TRUE(get("a.txt") == get("b.txt"));
     EXPECT_GT(get("a.txt").size(), s.size());
-}
-
-TEST_F(TextFileTest, FindCaseVariant) {
-    struct {
-        std::vector<std::string> files;
-        int ret;
-        const char* want;
-    } cases[] = {
-        {{}, 0, ""},
-        {{"JWC_TEMP.TXT"}, 0, ""},
-        {{"jwc_temp.txt"}, 1, "jwc_temp.txt"},
-        {{"Jwc_Temp.Txt"}, 1, "Jwc_Temp.Txt"},
-        {{"jWC_TEMP.TXT", "Jwc_Temp.Txt"}, 1, "Jwc_Temp.Txt"},
-        {{"Jwc_Temp.Txt", "jWC_TEMP.TXT", "JWC_TEMP.TXT"}, 1, "Jwc_Temp.Txt"},
-        {{"JWC_TEMP.TXT", "jwc_temp.txT"}, 1, "jwc_temp.txT"},
-        {{"Jwc_Temp.Txt", "JWC_TEMP.TXT", "jwc_temp.txt", "jwC_temp.txt"}, 1, "jwc_temp.txt"},
-        {{"jwc_temp.tx", "jwc_temp.txt.bak", "xjwc_temp.txt", "other.txt", "JWC_TEMP.TXT"}, 0, ""},
-    };
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    int k = 0;
-    for (auto& c : cases) {
-        std::string sub = "case" + std::to_string(k++);
-        std::filesystem::create_directory(path(sub));
-        for (auto& n : c.files) put(sub + "/" + n, "x");
-        ASSERT_EQ(chdir(path(sub).c_str()), 0);
-        char out[64] = "";
-        int r = os_find_case_variant("jwc_temp.txt", EXCHANGE_FILE, out);
-        ASSERT_EQ(chdir(cwd), 0);
-        EXPECT_EQ(r, c.ret) << sub;
-        if (c.ret) { EXPECT_STREQ(out, c.want) << sub; }
-    }
 }
