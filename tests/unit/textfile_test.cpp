@@ -1,8 +1,9 @@
-// Text-mode files through real files in a fresh temporary directory: line-end
-// translation in both directions and across the 64 KiB buffer fills. Write
-// errors are failed into the program's own calls by the fault injection
-// (tests/faults), and the case variants of the exchange file's name are
-// found end to end (tests/e2e/cases/name_*).
+// Text-mode files through real files in a fresh temporary directory: random
+// content read with every buffer size against a model of the translation, and
+// written back with every LF turned into CR LF. The edges the program meets
+// (a CR LF split by a refill, a lone CR at the end, NUL bytes, long lines) are
+// end-to-end cases (tests/e2e/cases/reader_*, bad_*); write errors are failed
+// into the program's own calls by the fault injection (tests/faults).
 #include "platform/textfile.h"
 
 #include <gtest/gtest.h>
@@ -97,41 +98,6 @@ std::string random_bytes(size_t n, unsigned seed, const std::string& alphabet) {
 
 }  // namespace
 
-TEST_F(TextFileTest, ReadTranslationTable) {
-    struct {
-        std::string in;
-        std::vector<std::string> want;
-    } cases[] = {
-        {"", {}},  // -1 at once
-        {"a\r\nb\r\n", {"a\n", "b\n"}},
-        {"a\nb", {"a\n", "b"}},    // last line without line end
-        {"a\rb\r\n", {"a\rb\n"}},  // lone CR stays
-        {"a\r", {"a\r"}},          // CR as the last byte
-        {"\r\r\n\n", {"\r\n", "\n"}},
-        {"x\x1Ay\n\x1A", {"x\x1Ay\n", "\x1A"}},  // 0x1A is no end of file
-        {std::string("a\0b\r\n\0", 6), {std::string("a\0b\n", 4), std::string("\0", 1)}},
-        {std::string(253, 'c') + "\r\n", {std::string(253, 'c') + "\n"}},
-        {std::string(254, 'c') + "\r\nz", {std::string(254, 'c'), "\n", "z"}},
-        {std::string(600, 'd') + "\n", {std::string(254, 'd'), std::string(254, 'd'), std::string(92, 'd') + "\n"}},
-        {std::string(253, 'e') + "\rf", {std::string(253, 'e') + "\r", "f"}},
-    };
-    for (auto& c : cases) EXPECT_EQ(lines(c.in, 255), c.want) << "input of " << c.in.size() << " bytes";
-}
-
-TEST_F(TextFileTest, CrLfSplitAcrossBufferFills) {
-    // Lines of assorted lengths before the CR LF so that it lands on every
-    // position around the ends of the first and second 64 KiB fills.
-    const long offsets[] = {65533, 65534, 65535, 65536, 65537, 131070, 131071, 131072, 131073, 196607};
-    for (long at : offsets)
-        for (int line : {10, 100, 253, 254, 1000}) {
-            std::string s;
-            while (static_cast<long>(s.size()) + line + 2 <= at) s += std::string(line, 'a') + "\r\n";
-            s += std::string(at - s.size(), 'b') + "\r\n" + "tail\r\n";
-            ASSERT_EQ(s[at], '\r');
-            ASSERT_EQ(lines(s, 255), model(s, 255)) << "CR at " << at << ", lines of " << line;
-        }
-}
-
 TEST_F(TextFileTest, RandomContentMatchesModel) {
     // CRs, LFs, NULs and 0x1A sprinkled over 300 KB, read with various sizes.
     std::string s = random_bytes(300000, 17, std::string("abc\r\r\n\n\x1A\0", 9) + std::string(40, 'z'));
@@ -157,27 +123,4 @@ TEST_F(TextFileTest, WriteTurnsEveryLfIntoCrLf) {
             ASSERT_TRUE(get("out.txt") == crlf(*src)) << "chunks of " << chunk << ", " << src->size() << " bytes";
         }
     }
-}
-
-TEST_F(TextFileTest, EchoOfReadsMatchesWrite) {
-    // Every read of a mixed file, echoed and written back with tf_write (and
-    // a line feed where the read has none): the same bytes, across block
-    // boundaries.
-    std::string s = random_bytes(400000, 29, std::string("ab\r\n\n\0\t", 7) + std::string(60, 'w'));
-    put("in.txt", s);
-    TextFile* in = tf_open_read(path("in.txt").c_str());
-    TextFile* a = tf_open_new(path("a.txt").c_str());
-    TextFile* b = tf_open_new(path("b.txt").c_str());
-    ASSERT_TRUE(in && a && b);
-    TfRecord r;
-    for (int n; (n = tf_read_record(in, 255, &r)) >= 0;) {
-        tf_echo_record(a, &r);
-        ASSERT_EQ(tf_write(b, r.bytes, n), n);
-        if (r.bytes[n - 1] != '\n') tf_write(b, "\n", 1);
-    }
-    EXPECT_EQ(tf_close(in, 0), 0);
-    EXPECT_EQ(tf_close(a, 0), 0);
-    EXPECT_EQ(tf_close(b, 0), 0);
-    EXPECT_TRUE(get("a.txt") == get("b.txt"));
-    EXPECT_GT(get("a.txt").size(), s.size());
 }
