@@ -183,7 +183,8 @@ struct Fault {
 };
 
 // The faults of call index n of a function that is called count times. One
-// error stands for each class of errors the platform layer handles alike.
+// error stands for each class of errors the platform layer handles alike, but
+// for the errors that make a sync no failure, which it names one by one.
 std::vector<Fault> faults_of(const std::string& call) {
     std::vector<Fault> f;
 #ifdef _WIN32
@@ -199,8 +200,11 @@ std::vector<Fault> faults_of(const std::string& call) {
 #else
     f = {{"once", EIO, "EIO", false}, {"from", EIO, "EIO", false}};
     if (call == "open" || call == "read" || call == "write" || call == "fsync" || call == "close")
-        f.push_back({"once", EINTR, "EINTR", true});                     // tried again
-    if (call == "fsync") f.push_back({"once", EINVAL, "EINVAL", true});  // no such file to sync: no loss
+        f.push_back({"once", EINTR, "EINTR", true});  // tried again
+    if (call == "fsync")                              // nothing that can be synced: no loss
+        f.insert(
+            f.end(),
+            {{"once", EINVAL, "EINVAL", true}, {"once", EROFS, "EROFS", true}, {"once", ENOTSUP, "ENOTSUP", true}});
     if (call == "read" || call == "write") f.push_back({"short", 0, "", true});
 #endif
     f.push_back({"kill_before", 0, "", false});
