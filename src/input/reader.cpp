@@ -55,7 +55,7 @@ static void read_point(const char* rec) {
         int slot = iPOINT;
         if (scan_d(&p, &slot)) iPOINT = slot;
         if (iPOINT < 0 || iPOINT > HPmax) return;
-        const char* q = rec + (form == ' ' ? 3 : 4);
+        const char* q = rec + 4;  // behind the form (a blank form is skipped as any blank)
         if (scan_lf(&q, &PX[iPOINT])) scan_lf(&q, &PY[iPOINT]);
         if (isTest == TEST_POINTS && form != '+')
             con_out("##  hp%d%c  %.2f %.2f \n", iPOINT, form, PX[iPOINT], PY[iPOINT]);

@@ -80,14 +80,14 @@ int os_sync_dir() {
     return r;
 }
 
-static int same_ignoring_case(const char* a, const char* b) {
-    for (; *a && *b; a++, b++) {
-        char x = *a, y = *b;
+// lower is all lower case: only a's letters are folded.
+static int same_ignoring_case(const char* a, const char* lower) {
+    for (; *a && *lower; a++, lower++) {
+        char x = *a;
         if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return 0;
+        if (x != *lower) return 0;
     }
-    return *a == *b;
+    return *a == *lower;
 }
 
 int os_find_case_variant(const char* lower, const char* upper, char* out) {
