@@ -56,7 +56,8 @@ TEST(Format, ExactTiesSpecialValuesAndFields) {
                                HUGE_VAL, -HUGE_VAL, std::copysign(NAN, 1.0), std::copysign(NAN, -1.0)};
     // clang-format on
     for (double v : specials) expect_all_formats(v);
-    const char* const fmts[] = {"[%8.3f]", "[%-8.2f]", "[%08.2f]", "[%f]", "[%lf]", "[%.0f]", "[%3.1f]", "[%.1lf]", "[%24.12f]"};
+    const char* const fmts[] = {"[%8.3f]", "[%-8.2f]", "[%08.2f]", "[%f]",     "[%lf]",
+                                "[%.0f]",  "[%3.1f]",  "[%.1lf]",  "[%24.12f]"};
     for (const char* f : fmts)
         for (double v : {0.0, -0.0, 3.14159, -3.14159, 2.5, 3.5, -12345.678, 1e20, -HUGE_VAL})
             EXPECT_EQ(ours(f, v), libc(f, v)) << f;
