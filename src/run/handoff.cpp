@@ -16,8 +16,7 @@
 void normalise_name() {
     char found[64] = "";
     if (!os_find_case_variant("jwc_temp.txt", EXCHANGE_FILE, found)) return;
-    if (os_replace(found, EXCHANGE_FILE) == 0) return;
-    // The move failed and the host's file is still under the name it came
+    // Should the move fail, the host's file is still under the name it came
     // with (unless a two-step move on Windows could not take it back either:
     // then no name answers, and the copy ends with status -1). The run goes
     // on with whatever answers to EXCHANGE_FILE, as where a name cannot be
@@ -25,6 +24,7 @@ void normalise_name() {
     // in its own spelling, and the run is the same; where case tells them
     // apart that is an upper-case file left beside it, if any, else the
     // counting copy finds none and ends with status -1.
+    os_replace(found, EXCHANGE_FILE);
 }
 
 unsigned Tcopy(const char* source, const char* destination) {
