@@ -104,7 +104,15 @@ for s in "${suites[@]}"; do
     tail -n 15 "$log"
     echo "-----"
   fi
-  table+=("$(printf '%-12s %-7s %6d' "$s" $result $((SECONDS - t)))")
+  table+=("$(printf '%-12s %-8s %6d' "$s" $result $((SECONDS - t)))")
+  # A Windows build whose Wine cannot run here: its row, and why.
+  for arch in i686 x86_64; do
+    f=$top/build-win-$arch/left_out
+    if [ $s = windows ] && [ -f "$f" ]; then
+      echo "run_all:   LEFT OUT: the $arch .exe was not run: $(cat "$f")"
+      table+=("$(printf '%-12s %-8s %6s  %s' " $arch.exe" "left out" - "$(cat "$f")")")
+    fi
+  done
   # A suite cleans up after itself: what it left is named, then removed.
   left=$(ls -A "$TMPDIR")
   if [ -n "$left" ]; then
@@ -113,13 +121,13 @@ for s in "${suites[@]}"; do
   fi
   # The native build is what the later suites use; without it they cannot run.
   if [ "$s" = native ] && [ $result = FAILED ]; then
-    for s in "${suites[@]:1}"; do table+=("$(printf '%-12s %-7s %6s' "$s" "not run" -)"); done
+    for s in "${suites[@]:1}"; do table+=("$(printf '%-12s %-8s %6s' "$s" "not run" -)"); done
     break
   fi
 done
 
-echo "run_all: suite        result  seconds"
+echo "run_all: suite        result   seconds"
 for row in "${table[@]}"; do echo "run_all: $row"; done
-echo "run_all: $(printf '%-12s %-7s %6d' total "" $((SECONDS - t0)))"
+echo "run_all: $(printf '%-12s %-8s %6d' total "" $((SECONDS - t0)))"
 echo "run_all: $passed passed, $failed failed"
 [ $failed = 0 ] && [ $passed = ${#suites[@]} ]
