@@ -30,7 +30,7 @@ dpkg --add-architecture i386
 # there are.
 for try in 1 2 3; do
   apt-get update -q && break
-  [ $try = 3 ] && echo "$me: apt-get update failed three times: installing from the lists there are" || sleep 30
+  [ $try = 3 ] && echo "$me: apt-get update failed three times: installing from the lists there are" || sleep 10
 done
 
 install() {  # PACKAGE...: apt-get install, its output in $log
