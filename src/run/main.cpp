@@ -9,11 +9,13 @@
 #include "input/reader.h"
 #include "output/records.h"
 #include "platform/console.h"
+#include "run/contract.h"
 #include "run/handoff.h"
 #include "run/options.h"
 #include "run/state.h"
 
 int main(int argc, char** argv) {
+    if (answer_query(argc, argv)) return STATUS_DONE;  // a person asking, not the host
     scan_options(argc, argv);
     if (isTest == TEST_TRACE) con_out("\n\n#### debug #### Cmd-Option read\n");
 

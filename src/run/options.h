@@ -2,6 +2,9 @@
 // /e and /s (each also with - or $ in front, letters K L M T Z in either case).
 #pragma once
 
+// A lone --help or --version: the usage or the version printed, and true (the
+// run touches no file); false for any other command line.
+bool answer_query(int argc, char** argv);
 // Every argument whose first byte is '-', '/' or '$' goes to opt.
 void scan_options(int argc, char** argv);
 // Applies one argument, lead byte included (the lead byte is not looked at).

@@ -192,6 +192,12 @@ Verdict check_run(RunFacts f) {
         v.problems = v.ending.problems;
         return v;
     }
+    if (f.query) {
+        if (!f.status.completed())
+            v.problems.push_back("a lone " + f.args.back() + " ended with " + describe(f.status));
+        if (f.after != f.prepared.before) v.problems.push_back("a lone " + f.args.back() + " changed the directory");
+        return v;
+    }
     v.ending = check_ending(f.status, debug_level(f.args), f.prepared, f.after);
     v.problems = v.ending.problems;
     if (f.err && (f.status.completed() || f.status.early())) check_message(f, v.problems);

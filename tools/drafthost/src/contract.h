@@ -21,6 +21,9 @@ struct RunFacts {
     bool killed = false;
     const std::string* result = nullptr;
     std::vector<std::string> args;  // the program's arguments
+    // A lone --help or --version: a person asking the program about itself,
+    // which must end with 0 and leave the directory exactly as it was.
+    bool query = false;
     Prepared prepared;
     DirState after;
     std::optional<std::string> err;  // standard error, when it was kept apart

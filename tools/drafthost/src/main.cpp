@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -280,7 +281,12 @@ int main(int argc, char** argv) {
 
     RunFacts f;
     f.status = s.status;
-    f.args.assign(a.options.command.begin() + 1, a.options.command.end());
+    const std::vector<std::string>& c = a.options.command;
+    f.args.assign(c.begin() + 1, c.end());
+    // The argument before it is the program (an emulator or a switch of user
+    // may stand in front of that).
+    f.query = (c.back() == "--help" || c.back() == "--version") &&
+              (c.size() == 2 || std::filesystem::is_regular_file(c[c.size() - 2]));
     f.prepared = s.prepared;
     f.after = s.after;
     f.measure_fills = !a.args_reencoded;
