@@ -1,6 +1,7 @@
 #include "contract.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -157,13 +158,18 @@ std::vector<std::string> check_fills(const RecordCheck& records, const std::vect
         // time: `sure` bytes surely fit; a character whose edge lies within
         // the numbers' precision may or may not, and with printed sizes that
         // can be several in a row, so each such run's end is allowed too.
+        // The fill finds its end by subtracting the pitch again and again
+        // from the line's length, each step rounding at the length's scale:
+        // an edge within that many units in the last place of the limit is
+        // one the fill may take either way.
         std::string run;
         std::size_t sure = 0;
         std::vector<std::size_t> ends;
         for (std::size_t i = 0, units = 0; run.size() <= static_cast<std::size_t>(FILL_MAX);) {
             const std::size_t u = lead_byte(pattern[i]) && i + 1 < pattern.size() ? 2 : 1;
             const double margin = limit - static_cast<double>(units + u) * P;
-            const double tol = (exact ? 1e-9 * (1 + limit) : 0.005 * static_cast<double>(units + u) + 0.0025);
+            const double steps = static_cast<double>(units + u + 2);
+            const double tol = (exact ? 1e-9 * (1 + limit) : 0.005 * steps + 0.0025) + steps * DBL_EPSILON * limit;
             if (margin < -tol) break;
             run += pattern.substr(i, u);
             units += u;

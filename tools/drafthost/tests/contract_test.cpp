@@ -59,6 +59,19 @@ TEST(Fills, EdgesTooCloseToTellAndNothingLaid) {
     EXPECT_TRUE(half_pitch(200).empty());
     EXPECT_TRUE(half_pitch(199).empty());
     EXPECT_EQ(half_pitch(197).size(), 1u);
+    // A line of 1.5e30 at a pitch of 2.5e29 (/M0.5 /L.5e30): exactly six '='
+    // fit, but the fill's repeated subtraction, rounding at the line's scale,
+    // lays a seventh; one more or one fewer is still wrong.
+    const auto huge = [](std::size_t n) {
+        return check_fills(check_records("cn0 0.50 0.50 500000000000000009942312419328.00 1\r\n"
+                                         "ch 0.0000000000 -0.2500000000 1499999999999999889089448902656.0000000000 "
+                                         "0.0000000000 \"" +
+                                         std::string(n, '=') + "\r\n"),
+                           {"/Z=", "/M0.5", "/L.5e30"});
+    };
+    EXPECT_TRUE(huge(7).empty());
+    EXPECT_EQ(huge(8).size(), 1u);
+    EXPECT_EQ(huge(5).size(), 1u);
 }
 
 }  // namespace
