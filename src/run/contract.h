@@ -1,7 +1,8 @@
 // What this program and the host agree on, named once: the file names, the
-// line limit, the exit statuses, the console messages and the refusal record.
-// The program, drafthost, the fault suites and the tests all take them from
-// here. A plain C++ header with no other include, so that any tool can use it.
+// line limit, the fill's bounds, the exit statuses, the console messages and
+// the refusal record. The program, drafthost, the fault suites and the tests
+// all take them from here. A plain C++ header with no other include, so that
+// any tool can use it.
 #pragma once
 
 // The exchange file the host writes and reads back, and the working copy that
@@ -11,6 +12,12 @@
 
 // Most lines an exchange file may have; also the most records the reader reads.
 const unsigned LINE_LIMIT = 150000;
+
+// The most bytes of the pattern text /Z keeps, and the bound of the fill: it
+// stops once the fill string holds more than FILL_MAX bytes. The host's check
+// of the fills measures against both.
+const int PATTERN_MAX = 256;
+const int FILL_MAX = 250;
 
 // Exit statuses: 0 the run completed; 1 refused or failed in the run's own
 // steps; -1 (255 as a POSIX shell sees it) failed in the copies or the
