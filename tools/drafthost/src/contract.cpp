@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "run/contract.h"
-#include "run/state.h"
 
 namespace drafthost {
 
@@ -80,11 +79,6 @@ void check_message(const RunFacts& f, std::vector<std::string>& problems) {
     for (const std::string& m : allowed)
         if (err == m) return;
     problems.push_back("status " + std::to_string(code == 255 ? -1 : code) + " with the message " + quoted(err));
-}
-
-bool lead_byte(char c) {
-    unsigned char b = static_cast<unsigned char>(c);
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
 // A width or spacing as "/M" and "/L" give it: a plain decimal is known
@@ -166,7 +160,7 @@ std::vector<std::string> check_fills(const RecordCheck& records, const std::vect
         std::size_t sure = 0;
         std::vector<std::size_t> ends;
         for (std::size_t i = 0, units = 0; run.size() <= static_cast<std::size_t>(FILL_MAX);) {
-            const std::size_t u = lead_byte(pattern[i]) && i + 1 < pattern.size() ? 2 : 1;
+            const std::size_t u = sjis_lead(pattern[i]) && i + 1 < pattern.size() ? 2 : 1;
             const double margin = limit - static_cast<double>(units + u) * P;
             const double steps = static_cast<double>(units + u + 2);
             const double tol = (exact ? 1e-9 * (1 + limit) : 0.005 * steps + 0.0025) + steps * DBL_EPSILON * limit;

@@ -223,12 +223,4 @@ EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& pr
     return k.c;
 }
 
-EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name, const std::string& drawing,
-                         const DirState& after) {
-    Prepared p;
-    p.name = name;
-    p.before[name] = DirEntry{true, drawing, ""};
-    return check_ending(status, level, p, after);
-}
-
 }  // namespace drafthost

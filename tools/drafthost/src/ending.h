@@ -84,8 +84,4 @@ struct EndingCheck {
 // they were, are no problem whatever they are.
 EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& prepared, const DirState& after);
 
-// The usual run: a fresh directory that held only the drawing under name.
-EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name, const std::string& drawing,
-                         const DirState& after);
-
 }  // namespace drafthost

@@ -1,16 +1,11 @@
 // drafthost: runs a program the way the drafting host does and checks what it
 // hands back. See README.md.
-#include <fcntl.h>
-#include <unistd.h>
+#include <getopt.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,7 +22,7 @@ using namespace drafthost;
 namespace {
 
 const char kUsage[] =
-    "usage: drafthost [--name NAME] [--keep DIR] [OUTPUT...] DRAWING -- PROGRAM [ARGS...]\n"
+    "usage: drafthost [--name NAME] [OUTPUT...] DRAWING -- PROGRAM [ARGS...]\n"
     "       drafthost --dir DIR [--name NAME] [OUTPUT...] -- PROGRAM [ARGS...]\n"
     "       drafthost --check DIR --status N [--name NAME] [--stderr FILE]\n"
     "                 DRAWING -- PROGRAM [ARGS...]\n"
@@ -42,8 +37,6 @@ const char kHelp[] =
     "\n"
     "  --name NAME  write DRAWING under NAME instead of JWC_TEMP.TXT (another case,\n"
     "               e.g. jwc_temp.txt, or a name the program should not find)\n"
-    "  --keep DIR   use DIR (empty or not yet there) as the working directory and\n"
-    "               leave it behind; otherwise a temporary one is removed at the end\n"
     "  --dir DIR    run in DIR as it has been prepared, and leave it: the drawing is\n"
     "               the entry under NAME, else the one entry named JWC_TEMP.TXT in\n"
     "               any case; with none the host gave no exchange file. What else\n"
@@ -77,20 +70,11 @@ bool plain_file_name(const std::string& n) {
     return !n.empty() && n != "." && n != ".." && n.find('/') == std::string::npos && n.find('\0') == std::string::npos;
 }
 
-// An output file for the program: created or emptied. The same path given
-// twice shares one descriptor, so that the two streams interleave as written.
-int open_output(const std::string& path, const std::string& other_path, int other_fd) {
-    if (!other_path.empty() && path == other_path) return other_fd;
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) std::cerr << "drafthost: cannot write " << path << ": " << std::strerror(errno) << "\n";
-    return fd;
-}
-
 // What the command line asks for.
 struct Args {
-    SessionOptions options;
+    SessionOptions options;  // --stdout and --stderr in options.launch
     bool have_drawing = false;
-    std::string svg_path, stdout_path, stderr_path;
+    std::string svg_path;
     std::string check_dir, status_text;  // --check
     bool args_reencoded = false;
 };
@@ -99,55 +83,53 @@ struct Args {
 // any other value is the exit status to end with.
 const int kGoOn = -1;
 
-// Where the value of an option that takes one goes; null for any other flag.
-std::string* value_of(Args& a, const std::string& flag) {
-    if (flag == "--name") return &a.options.name.emplace();
-    if (flag == "--svg") return &a.svg_path;
-    if (flag == "--keep") return &a.options.keep_dir.emplace();
-    if (flag == "--dir") return &a.options.prepared_dir.emplace();
-    if (flag == "--stdout") return &a.stdout_path;
-    if (flag == "--stderr") return &a.stderr_path;
-    if (flag == "--check") return &a.check_dir;
-    if (flag == "--status") return &a.status_text;
-    return nullptr;
-}
-
-// The options and DRAWING before "--"; leaves i at the "--" (argc when there
-// is none).
+// The options and DRAWING before "--"; leaves i at PROGRAM (0 when there is
+// no "--").
 int read_options(int argc, char** argv, Args& a, int& i) {
-    for (i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--") break;
-        if (arg == "--help" || arg == "-h") {
+    static const option kOptions[] = {{"name", required_argument, nullptr, 'n'},
+                                      {"svg", required_argument, nullptr, 'g'},
+                                      {"dir", required_argument, nullptr, 'd'},
+                                      {"stdout", required_argument, nullptr, 'o'},
+                                      {"stderr", required_argument, nullptr, 'e'},
+                                      {"check", required_argument, nullptr, 'c'},
+                                      {"status", required_argument, nullptr, 's'},
+                                      {"args-reencoded", no_argument, nullptr, 'r'},
+                                      {"no-stdin", no_argument, nullptr, 'i'},
+                                      {"help", no_argument, nullptr, 'h'},
+                                      {nullptr, 0, nullptr, 0}};
+    opterr = 0;
+    // '+': the options end at the first word that is none, so that PROGRAM's
+    // are never taken for ours; that word is DRAWING, and the options go on.
+    for (i = 0;;) {
+        const int at = optind, c = getopt_long(argc, argv, "+:h", kOptions, nullptr);
+        if (c == -1 && optind == at + 1) i = optind;  // past the "--"
+        if (c == -1 && (i || optind >= argc)) return kGoOn;
+        if (c == -1) {
+            if (a.have_drawing) return usage_error("more than one DRAWING (is the -- missing?)");
+            a.options.drawing_path = argv[optind++];
+            a.have_drawing = true;
+            continue;
+        }
+        const std::string arg = argv[at], flag = arg.substr(0, arg.find('='));
+        if (c == 'h') {
             std::cout << kUsage << kHelp;
             return 0;
         }
-        if (arg == "--args-reencoded") {
-            a.args_reencoded = true;
-            continue;
-        }
-        if (arg == "--no-stdin") {
-            a.options.no_stdin = true;
-            continue;
-        }
-        std::string flag = arg.substr(0, arg.find('='));
-        if (std::string* target = value_of(a, flag)) {
-            if (arg.size() > flag.size()) {
-                *target = arg.substr(flag.size() + 1);
-            } else if (i + 1 < argc) {
-                *target = argv[++i];
-            } else {
-                return usage_error(flag + " needs a value");
-            }
-            if (target->empty()) return usage_error(flag + " needs a value");
-            continue;
-        }
-        if (arg.size() > 1 && arg[0] == '-') return usage_error("unknown option " + arg);
-        if (a.have_drawing) return usage_error("more than one DRAWING (is the -- missing?)");
-        a.options.drawing_path = arg;
-        a.have_drawing = true;
+        if (c == '?') return usage_error("unknown option " + arg);
+        if (c == 'r') a.args_reencoded = true;
+        if (c == 'i') a.options.launch.no_stdin = true;
+        if (c == 'r' || c == 'i') continue;
+        if (c == ':' || !*optarg) return usage_error(flag + " needs a value");
+        Launch& l = a.options.launch;
+        std::string& value = c == 'n'   ? a.options.name.emplace()
+                             : c == 'g' ? a.svg_path
+                             : c == 'd' ? a.options.prepared_dir.emplace()
+                             : c == 'o' ? l.out
+                             : c == 'e' ? l.err
+                             : c == 'c' ? a.check_dir
+                                        : a.status_text;
+        value = optarg;
     }
-    return kGoOn;
 }
 
 int parse_args(int argc, char** argv, Args& a) {
@@ -156,35 +138,25 @@ int parse_args(int argc, char** argv, Args& a) {
     if (read != kGoOn) return read;
     const SessionOptions& o = a.options;
     if (!a.check_dir.empty()) {
-        if (o.prepared_dir || o.keep_dir) return usage_error("--check takes neither --dir nor --keep");
+        if (o.prepared_dir) return usage_error("--check takes no --dir");
         if (!a.have_drawing) return usage_error("--check needs the DRAWING the run was given");
         if (a.status_text.empty()) return usage_error("--check needs the run's --status N");
     } else if (!a.status_text.empty()) {
         return usage_error("--status goes with --check");
     } else if (o.prepared_dir) {
         if (a.have_drawing) return usage_error("--dir takes no DRAWING: the drawing is in DIR");
-        if (o.keep_dir) return usage_error("--dir and --keep exclude each other");
     } else if (!a.have_drawing) {
         return usage_error("no DRAWING given");
     }
-    if (i >= argc) return usage_error("no -- before PROGRAM");
-    if (i + 1 >= argc) return usage_error("no PROGRAM after --");
+    if (i == 0) return usage_error("no -- before PROGRAM");
+    if (i >= argc) return usage_error("no PROGRAM after --");
     if (o.name) {
         if (!plain_file_name(*o.name)) return usage_error("NAME must be a plain file name");
         if (clashes_with_handoff(*o.name))
             return usage_error("NAME " + *o.name + " is one of the hand-off's own file names");
     }
-    a.options.command.assign(argv + i + 1, argv + argc);
+    a.options.launch.command.assign(argv + i, argv + argc);
     return kGoOn;
-}
-
-// The program's output files; false when one cannot be written.
-bool open_outputs(Args& a) {
-    SessionOptions& o = a.options;
-    if (!a.stdout_path.empty() && (o.stdout_fd = open_output(a.stdout_path, "", -1)) < 0) return false;
-    if (!a.stderr_path.empty() && (o.stderr_fd = open_output(a.stderr_path, a.stdout_path, o.stdout_fd)) < 0)
-        return false;
-    return true;
 }
 
 // The report's head: how the program ended, its debug level and where it ran.
@@ -194,8 +166,6 @@ void report_run(const Session& s, const SessionOptions& o) {
     if (o.prepared_dir) {
         std::cout << "working directory (prepared): " << s.dir << "\n";
         std::cout << "drawing: " << (s.prepared.name ? *s.prepared.name : "none, no exchange file") << "\n";
-    } else if (s.kept) {
-        std::cout << "working directory kept: " << s.dir << "\n";
     }
 }
 
@@ -228,13 +198,6 @@ bool write_picture(const std::string& path, const std::string& drawing, const Re
     return true;
 }
 
-// The bytes of a file, or none when it cannot be read.
-std::optional<std::string> slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // The problems and the verdict; returns drafthost's exit status.
 int report_verdict(const std::vector<std::string>& problems, bool picture_failed) {
     for (const std::string& p : problems) std::cout << "problem: " << p << "\n";
@@ -251,9 +214,7 @@ int report_verdict(const std::vector<std::string>& problems, bool picture_failed
 Session checked_session(const Args& a) {
     Session s;
     s.dir = a.check_dir;
-    const std::optional<std::string> drawing = slurp(a.options.drawing_path);
-    if (!drawing) throw SetupError("cannot read " + a.options.drawing_path);
-    s.drawing = *drawing;
+    s.drawing = read_file(a.options.drawing_path);
     const std::string name = a.options.name.value_or(EXCHANGE_FILE);
     s.prepared.name = name;
     s.prepared.before[name] = DirEntry{true, s.drawing, ""};
@@ -269,19 +230,21 @@ int main(int argc, char** argv) {
     const int parsed = parse_args(argc, argv, a);
     if (parsed != kGoOn) return parsed;
     const bool check_only = !a.check_dir.empty();
-    if (!check_only && !open_outputs(a)) return 2;
 
     Session s;
+    RunFacts f;
+    const Launch& l = a.options.launch;
     try {
         s = check_only ? checked_session(a) : run_session(a.options);
+        // Standard error is checked when it was kept apart from standard output.
+        if (!l.err.empty() && l.err != l.out) f.err = read_file(l.err);
     } catch (const SetupError& e) {
         std::cerr << "drafthost: " << e.what() << "\n";
         return 2;
     }
 
-    RunFacts f;
     f.status = s.status;
-    const std::vector<std::string>& c = a.options.command;
+    const std::vector<std::string>& c = l.command;
     f.args.assign(c.begin() + 1, c.end());
     // The argument before it is the program (an emulator or a switch of user
     // may stand in front of that).
@@ -290,8 +253,6 @@ int main(int argc, char** argv) {
     f.prepared = s.prepared;
     f.after = s.after;
     f.measure_fills = !a.args_reencoded;
-    // Standard error is checked when it was kept apart from standard output.
-    if (!a.stderr_path.empty() && a.stderr_path != a.stdout_path) f.err = slurp(a.stderr_path);
     const Verdict v = check_run(f);
     if (check_only) std::cout << "exit status: " << describe(s.status) << "\n";
     else report_run(s, a.options);

@@ -1,5 +1,6 @@
 #include "records.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "run/contract.h"
@@ -114,34 +115,6 @@ bool ends_in_fill_size(std::string_view line) {
 
 }  // namespace
 
-const char* kind_name(Kind k) {
-    switch (k) {
-    case Kind::Comment:
-        return "comment";
-    case Kind::Bz:
-        return "bz";
-    case Kind::EchoedCn:
-        return "echoed cn";
-    case Kind::FillSize:
-        return "text-size";
-    case Kind::FillText:
-        return "text";
-    case Kind::RestoreSize:
-        return "restored free size";
-    case Kind::RestoreClass:
-        return "restored size class";
-    case Kind::Attribute:
-        return "restored attribute";
-    case Kind::OverLimit:
-        return "over-limit";
-    case Kind::Circle:
-        return "circle";
-    case Kind::Unknown:
-        break;
-    }
-    return "unknown";
-}
-
 Kind classify(std::string_view line) {
     if (starts(line, "#")) return Kind::Comment;
     if (starts(line, "bz")) return Kind::Bz;
@@ -179,33 +152,28 @@ std::string quoted(std::string_view s) {
     return out;
 }
 
+std::vector<RawLine> split_lines(std::string_view bytes) {
+    std::vector<RawLine> out;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t lf = std::min(bytes.find('\n', pos), bytes.size());
+        RawLine l{bytes.substr(pos, lf - pos), lf == bytes.size() ? LineEnd::None : LineEnd::LfOnly, false};
+        if (!l.text.empty() && l.text.back() == '\r') {
+            l.text.remove_suffix(1);
+            if (l.end == LineEnd::LfOnly) l.end = LineEnd::CrLf;
+            else l.cr_only = true;
+        }
+        out.push_back(l);
+        pos = lf + 1;
+    }
+    return out;
+}
+
 RecordCheck check_records(std::string_view bytes) {
     RecordCheck check;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
+    for (const auto& [text, end, cr_only] : split_lines(bytes)) {
         Line line;
-        bool cr_only = false;  // a last line cut between CR and LF
         line.number = check.lines.size() + 1;
-        std::size_t lf = bytes.find('\n', pos);
-        std::string_view text;
-        if (lf == std::string_view::npos) {
-            text = bytes.substr(pos);
-            line.end = LineEnd::None;
-            pos = bytes.size();
-            if (!text.empty() && text.back() == '\r') {
-                text.remove_suffix(1);
-                cr_only = true;
-            }
-        } else {
-            text = bytes.substr(pos, lf - pos);
-            if (!text.empty() && text.back() == '\r') {
-                text.remove_suffix(1);
-                line.end = LineEnd::CrLf;
-            } else {
-                line.end = LineEnd::LfOnly;
-            }
-            pos = lf + 1;
-        }
+        line.end = end;
         line.text = std::string(text);
         line.kind = classify(text);
         check.count[static_cast<std::size_t>(line.kind)]++;

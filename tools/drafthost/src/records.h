@@ -26,8 +26,6 @@ enum class Kind {
 };
 constexpr std::size_t kKinds = static_cast<std::size_t>(Kind::Unknown) + 1;
 
-const char* kind_name(Kind k);
-
 // The exact bytes of the record that refuses an exchange file of more than
 // LINE_LIMIT lines, without its line end.
 extern const std::string kOverLimitRecord;
@@ -36,6 +34,21 @@ extern const std::string kOverLimitRecord;
 Kind classify(std::string_view line);
 
 enum class LineEnd { CrLf, LfOnly, None };
+
+// A file split at its line feeds: each line without its line end; cr_only
+// marks a last line cut between CR and LF.
+struct RawLine {
+    std::string_view text;
+    LineEnd end;
+    bool cr_only;
+};
+std::vector<RawLine> split_lines(std::string_view bytes);
+
+// A Shift-JIS lead byte: it and the byte after it make one character.
+inline bool sjis_lead(char c) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 struct Line {
     std::size_t number;  // from 1

@@ -33,20 +33,6 @@ std::vector<double> numbers(std::string_view line, std::size_t from, bool commas
 
 bool starts(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
-std::vector<std::string_view> lines_of(std::string_view bytes) {
-    std::vector<std::string_view> out;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t lf = bytes.find('\n', pos);
-        std::size_t stop = lf == std::string_view::npos ? bytes.size() : lf;
-        std::string_view l = bytes.substr(pos, stop - pos);
-        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-        out.push_back(l);
-        pos = stop + 1;
-    }
-    return out;
-}
-
 bool finite(std::initializer_list<double> vs) {
     for (double v : vs)
         if (!std::isfinite(v)) return false;
@@ -94,7 +80,8 @@ struct Extent {
 
 Drawing parse_drawing(std::string_view bytes) {
     Drawing d;
-    for (std::string_view l : lines_of(bytes)) {
+    for (const RawLine& r : split_lines(bytes)) {
+        const std::string_view l = r.text;
         if (starts(l, " ")) {
             auto v = numbers(l, 1);
             if (v.size() >= 4 && finite({v[0], v[1], v[2], v[3]})) d.lines.push_back({{v[0], v[1]}, {v[2], v[3]}});

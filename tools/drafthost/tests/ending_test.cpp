@@ -19,6 +19,12 @@ DirState files(std::initializer_list<std::pair<const std::string, std::string>> 
     return d;
 }
 
+// The usual run: a fresh directory that held only the drawing under name.
+EndingCheck check_ending(const ExitStatus& status, int level, const std::string& name, const std::string& drawing,
+                         const DirState& after) {
+    return check_ending(status, level, Prepared{name, files({{name, drawing}})}, after);
+}
+
 bool mentions(const EndingCheck& c, const std::string& what) {
     for (const std::string& p : c.problems)
         if (p.find(what) != std::string::npos) return true;

@@ -2,10 +2,8 @@
 // that drafthost tells a kept contract from a broken one.
 #include "session.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -38,12 +36,8 @@ class SessionTest : public ::testing::Test {
         root_ = templ;
         drawing_ = root_ + "/drawing.txt";
         std::ofstream(drawing_, std::ios::binary) << kInput;
-        quiet_ = ::open("/dev/null", O_WRONLY);
     }
-    void TearDown() override {
-        ::close(quiet_);
-        fs::remove_all(root_);
-    }
+    void TearDown() override { fs::remove_all(root_); }
 
     // A fake program: a shell script with the given body.
     std::string program(const std::string& name, const std::string& body) {
@@ -57,15 +51,13 @@ class SessionTest : public ::testing::Test {
         SessionOptions o;
         o.drawing_path = drawing_;
         o.name = name;
-        o.command = {prog};
-        o.command.insert(o.command.end(), args.begin(), args.end());
-        o.stdout_fd = o.stderr_fd = quiet_;
+        o.launch.command = {prog};
+        o.launch.command.insert(o.launch.command.end(), args.begin(), args.end());
+        o.launch.out = o.launch.err = "/dev/null";
         return run_session(o);
     }
 
-    EndingCheck ending(const Session& s, const std::string& name = EXCHANGE_FILE) {
-        return check_ending(s.status, s.level, name, s.drawing, s.after);
-    }
+    EndingCheck ending(const Session& s) { return check_ending(s.status, s.level, s.prepared, s.after); }
 
     RecordCheck returned(const Session& s, const EndingCheck& e) {
         EXPECT_TRUE(e.returned);
@@ -73,7 +65,6 @@ class SessionTest : public ::testing::Test {
     }
 
     std::string root_, drawing_;
-    int quiet_ = -1;
 };
 
 TEST_F(SessionTest, GoodResultKeepsTheContract) {
@@ -132,31 +123,25 @@ TEST_F(SessionTest, ExchangeFileUnderAnotherName) {
     // The program gives a lower-case exchange file its upper-case name.
     Session s = run(program("rename.sh", "mv jwc_temp.txt JWC_TEMP.TXT && printf " + kResult + " > JWC_TEMP.TXT"), {},
                     "jwc_temp.txt");
-    EXPECT_TRUE(ending(s, "jwc_temp.txt").problems.empty());
+    EXPECT_TRUE(ending(s).problems.empty());
 
     // A program that finds no exchange file ends with -1 and touches nothing.
     s = run(program("none.sh", "test -f JWC_TEMP.TXT || exit 255"), {}, "drawing.dat");
     EXPECT_EQ(s.status.code, 255);
-    EXPECT_TRUE(ending(s, "drawing.dat").problems.empty());
+    EXPECT_TRUE(ending(s).problems.empty());
 }
 
 TEST_F(SessionTest, ArgumentsReachTheProgramExactly) {
-    std::string keep = root_ + "/kept";
-    SessionOptions o;
-    o.drawing_path = drawing_;
-    o.keep_dir = keep;
-    o.command = {program("args.sh", "pwd > where; for a in \"$@\"; do printf '[%s]' \"$a\"; done > args; exit 1"),
-                 "/Za b", "*", "", "$T3"};
-    o.stdout_fd = o.stderr_fd = quiet_;
-    Session s = run_session(o);
-    EXPECT_TRUE(s.kept);
+    Session s = run(program("args.sh", "pwd > where; for a in \"$@\"; do printf '[%s]' \"$a\"; done > args; exit 1"),
+                    {"/Za b", "*", "", "$T3"});
     EXPECT_EQ(s.level, 3);
     EXPECT_EQ(s.after.at("args").bytes, "[/Za b][*][][$T3]");
-    EXPECT_EQ(s.after.at("where").bytes, fs::canonical(keep).string() + "\n");
-    EXPECT_TRUE(fs::exists(keep + "/JWC_TEMP.TXT"));  // --keep leaves it all behind
+    EXPECT_EQ(s.after.at("where").bytes, fs::weakly_canonical(s.dir).string() + "\n");
 
-    o.command = {program("args.sh", "exit 0")};
-    EXPECT_THROW(run_session(o), SetupError);  // the kept directory is no longer empty
+    // A bare name is looked up in PATH.
+    s = run("sh", {"-c", "printf " + kResult + " > JWC_TEMP.TXT"});
+    EXPECT_TRUE(ending(s).problems.empty());
+    EXPECT_THROW(run("no-such-program-anywhere"), SetupError);
 }
 
 TEST_F(SessionTest, SignalsAndUnstartablePrograms) {
@@ -194,6 +179,11 @@ TEST_F(SessionTest, CommandLine) {
     EXPECT_EQ(code, 3);
     EXPECT_NE(out.find("problem: line 2: not a record"), std::string::npos);
 
+    // Options after DRAWING are ours; after "--" they are PROGRAM's.
+    EXPECT_EQ(drafthost(drawing_ + " --svg " + root_ + "/q.svg -- " + good + " --svg " + root_ + "/r.svg").first, 0);
+    EXPECT_TRUE(fs::exists(root_ + "/q.svg"));
+    EXPECT_FALSE(fs::exists(root_ + "/r.svg"));
+
     EXPECT_EQ(drafthost(drawing_ + " " + good).first, 2);  // no --
     EXPECT_EQ(drafthost("--name a/b " + drawing_ + " -- " + good).first, 2);
     EXPECT_EQ(drafthost(root_ + "/missing -- " + good).first, 2);
@@ -213,8 +203,8 @@ class PreparedTest : public SessionTest {
         SessionOptions o;
         o.prepared_dir = dir;
         o.name = name;
-        o.command = {prog};
-        o.stdout_fd = o.stderr_fd = quiet_;
+        o.launch.command = {prog};
+        o.launch.out = o.launch.err = "/dev/null";
         return run_session(o);
     }
     EndingCheck ending(const Session& s) { return check_ending(s.status, s.level, s.prepared, s.after); }
@@ -335,7 +325,6 @@ TEST_F(PreparedTest, CommandLineWithPreparedDirectoryAndOutputFiles) {
     std::string marker = program("marker.sh", "touch " + root_ + "/ran");
     dir = prepare({{"JWC_TEMP.TXT", kInput}});
     EXPECT_EQ(drafthost("--dir " + dir + " " + drawing_ + " -- " + marker).first, 2);
-    EXPECT_EQ(drafthost("--dir " + dir + " --keep " + root_ + "/k -- " + marker).first, 2);
     EXPECT_EQ(drafthost("--dir " + root_ + "/missing -- " + marker).first, 2);
     EXPECT_EQ(drafthost("--dir " + drawing_ + " -- " + marker).first, 2);
     EXPECT_EQ(drafthost("--dir " + dir + " --stdout " + root_ + "/no/such/dir -- " + marker).first, 2);
