@@ -8,10 +8,10 @@
 //
 // Each iteration puts the run state back to its start values, writes the
 // exchange file into a directory of this process on /dev/shm (or TMPDIR), and
-// runs what the driver runs between its open and close steps: the counting
-// copy, the reader with every fill it triggers, the final fill, the debug
-// level 3 block and the restoring block; then both files are closed, so the
-// file pool starts each iteration empty.
+// runs the counting copy, then what the driver runs between opening the files
+// and closing them, by the same call (run_pass: the reader with every fill it
+// triggers, the final fill, the debug level 3 block and the restoring block);
+// then both files are closed, so the file pool starts each iteration empty.
 //
 // Besides the sanitizers, each iteration checks what must hold whatever the
 // input: the counting copy counts the lines as a plain byte loop counts them,
@@ -46,12 +46,10 @@
 #include <vector>
 
 #include "contract.h"
-#include "fill/fill.h"
-#include "input/reader.h"
-#include "output/records.h"
 #include "run/contract.h"
 #include "run/handoff.h"
 #include "run/options.h"
+#include "run/pass.h"
 #include "run/state.h"
 #include "run_reset.h"
 
@@ -161,10 +159,7 @@ static std::string run(const uint8_t* data, size_t size) {
     fp = tf_open_read(in_name.c_str());
     if (!fpw || !fp) finding("cannot open the files of the pass");
 
-    JW_PATTERN(jd_xmax, LINE_LIMIT);
-    STR_LINE(jd_xmax);
-    closing_block(jd_xmax);
-    IniZokusei();
+    run_pass(jd_xmax);  // main's own step between the opens and the closes
 
     if (tf_close(fp, 0) != 0) finding("the exchange file reported a read error");
     if (tf_close(fpw, 0) != 0) finding("the working copy reported a write error");

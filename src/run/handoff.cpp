@@ -88,15 +88,6 @@ void open_input() {
     }
 }
 
-void closing_block(unsigned jd_xmax) {
-    if (isTest != TEST_POINTS) return;
-    const int xmax = static_cast<int>(jd_xmax);
-    con_out("# ------------------ main() Pattern1 end file closing ------------------ \n");
-    con_out("# jd_xmax= %d stepcnt= %d Error(%d)\n", xmax, stepcnt, 0);
-    tf_printf(fpw, "# ------------------ main() Pattern1 end file closing ------------------ \n");
-    tf_printf(fpw, "#    jd_xmax= %d stepcnt= %d \n", xmax, stepcnt);
-}
-
 void close_files() {
     if (tf_close(fp, 0) != 0) {
         con_err(MSG_CANNOT_READ EXCHANGE_FILE " \n");

@@ -15,8 +15,6 @@ unsigned Tcopy(const char* source, const char* destination);
 void open_output();
 void refuse_long_file(unsigned jd_xmax);
 void open_input();
-// The debug level 3 block after the fill.
-void closing_block(unsigned jd_xmax);
 // Closes both files; a failed read of the exchange file, or a failed write,
 // flush or close of the working copy, ends the process with status 1 and
 // leaves the exchange file alone.

@@ -5,13 +5,11 @@
 //
 // Exit status: 0 the run completed; 1 or -1 the run ended early and the
 // exchange file holds the host's input unchanged.
-#include "fill/fill.h"
-#include "input/reader.h"
-#include "output/records.h"
 #include "platform/console.h"
 #include "run/contract.h"
 #include "run/handoff.h"
 #include "run/options.h"
+#include "run/pass.h"
 #include "run/state.h"
 
 int main(int argc, char** argv) {
@@ -27,10 +25,7 @@ int main(int argc, char** argv) {
     refuse_long_file(jd_xmax);
     open_input();
 
-    JW_PATTERN(jd_xmax, LINE_LIMIT);  // echoes, stores, and fills per text record
-    STR_LINE(jd_xmax);                // the final fill, with every point known
-    closing_block(jd_xmax);
-    IniZokusei();  // the initial attributes, as the last records
+    run_pass(jd_xmax);  // the records read, filled and written
 
     close_files();
     if (isTest == TEST_OFF) hand_back();  // at any debug level the result stays in the working copy

@@ -1,0 +1,26 @@
+#include "run/pass.h"
+
+#include "fill/fill.h"
+#include "input/reader.h"
+#include "output/records.h"
+#include "platform/console.h"
+#include "platform/textfile.h"
+#include "run/contract.h"
+#include "run/state.h"
+
+// The debug level 3 block after the fill.
+static void closing_block(unsigned jd_xmax) {
+    if (isTest != TEST_POINTS) return;
+    const int xmax = static_cast<int>(jd_xmax);
+    con_out("# ------------------ main() Pattern1 end file closing ------------------ \n");
+    con_out("# jd_xmax= %d stepcnt= %d Error(%d)\n", xmax, stepcnt, 0);
+    tf_printf(fpw, "# ------------------ main() Pattern1 end file closing ------------------ \n");
+    tf_printf(fpw, "#    jd_xmax= %d stepcnt= %d \n", xmax, stepcnt);
+}
+
+void run_pass(unsigned jd_xmax) {
+    JW_PATTERN(jd_xmax, LINE_LIMIT);  // echoes, stores, and fills per text record
+    STR_LINE(jd_xmax);                // the final fill, with every point known
+    closing_block(jd_xmax);
+    IniZokusei();  // the initial attributes, as the last records
+}
