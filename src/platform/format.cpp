@@ -25,30 +25,6 @@ void put_run(Out& o, const char* s, int n) {
     }
 }
 
-void pad(Out& o, char c, int n) {
-    while (n-- > 0) put(o, c);
-}
-
-// Writes body (with a sign prefix, "" or "-") into its field: left- or
-// right-aligned, zero padding after the sign.
-void field(Out& o, const char* sign, const char* body, int n, int width, bool left, bool zero) {
-    int sl = sign[0] ? 1 : 0;  // "" or "-"
-    int fill = width - sl - n;
-    if (left) {
-        put_run(o, sign, sl);
-        put_run(o, body, n);
-        pad(o, ' ', fill);
-    } else if (zero) {
-        put_run(o, sign, sl);
-        pad(o, '0', fill);
-        put_run(o, body, n);
-    } else {
-        pad(o, ' ', fill);
-        put_run(o, sign, sl);
-        put_run(o, body, n);
-    }
-}
-
 // Conversions of recent values, by value and precision, of which the digits
 // are a function: the records of a run repeat their numbers (every fill pair
 // of a run places the same line with the same sizes), so most conversions
@@ -81,86 +57,52 @@ const char* fixed_digits(char* buf, int n, double v, int prec, int* len) {
     return buf;
 }
 
-void conv_double(Out& o, double v, int prec, int width, bool left, bool zero) {
+void conv_double(Out& o, double v, int prec) {
     // 309 integer digits at most, the point and the decimals
     char buf[400 + 64];
-    const char* sign = std::signbit(v) ? "-" : "";
+    if (std::signbit(v)) put(o, '-');
     int n;
-    // std::to_chars spells an infinity or a NaN as printf does; no zeros go before it.
+    // std::to_chars spells an infinity or a NaN as printf does.
     const char* digits = fixed_digits(buf, sizeof buf, std::fabs(v), prec > 64 ? 64 : prec, &n);
-    field(o, sign, digits, n, width, left, zero && std::isfinite(v));
+    put_run(o, digits, n);
 }
 
-void conv_unsigned(Out& o, unsigned v, int base, const char* sign, int width, bool left, bool zero) {
+// The digits of v, zeros before them up to the width.
+void conv_unsigned(Out& o, unsigned v, int base, int width) {
     char buf[16];
     auto r = std::to_chars(buf, buf + sizeof buf, v, base);
-    field(o, sign, buf, static_cast<int>(r.ptr - buf), width, left, zero);
-}
-
-// One conversion's flags, width and precision (-1: none given).
-struct Conversion {
-    bool left, zero;
-    int width, prec;
-};
-
-// Reads the flags, width, precision and length letters behind a '%'; returns
-// the conversion letter's place.
-const char* read_conversion(const char* f, Conversion* s) {
-    *s = {false, false, 0, -1};
-    for (;; f++) {
-        if (*f == '-') s->left = true;
-        else if (*f == '0') s->zero = true;
-        else break;
-    }
-    while (*f >= '0' && *f <= '9') s->width = s->width * 10 + (*f++ - '0');
-    if (*f == '.') {
-        f++;
-        s->prec = 0;
-        while (*f >= '0' && *f <= '9') s->prec = s->prec * 10 + (*f++ - '0');
-    }
-    while (*f == 'l') f++;
-    return f;
+    int n = static_cast<int>(r.ptr - buf);
+    for (int k = n; k < width; k++) put(o, '0');
+    put_run(o, buf, n);
 }
 
 // One conversion, its argument taken from *ap.
-void convert(Out& o, char c, const Conversion& s, va_list* ap) {
+void convert(Out& o, char c, int width, int prec, va_list* ap) {
     switch (c) {
-    case 'd':
-    case 'i': {
+    case 'd': {
         int v = va_arg(*ap, int);
-        unsigned mag = v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
-        conv_unsigned(o, mag, 10, v < 0 ? "-" : "", s.width, s.left, s.zero);
+        if (v < 0) put(o, '-');
+        conv_unsigned(o, v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v), 10, width);
         break;
     }
     case 'u':
-        conv_unsigned(o, va_arg(*ap, unsigned), 10, "", s.width, s.left, s.zero);
+        conv_unsigned(o, va_arg(*ap, unsigned), 10, width);
         break;
     case 'x':
-        conv_unsigned(o, va_arg(*ap, unsigned), 16, "", s.width, s.left, s.zero);
+        conv_unsigned(o, va_arg(*ap, unsigned), 16, width);
         break;
-    case 'c': {
-        char ch = static_cast<char>(va_arg(*ap, int));
-        field(o, "", &ch, 1, s.width, s.left, false);
+    case 'c':
+        put(o, static_cast<char>(va_arg(*ap, int)));
         break;
-    }
     case 's': {
         const char* text = va_arg(*ap, const char*);
-        int n = static_cast<int>(std::strlen(text));
-        if (s.prec >= 0 && n > s.prec) n = s.prec;
-        field(o, "", text, n, s.width, s.left, false);
+        put_run(o, text, static_cast<int>(std::strlen(text)));
         break;
     }
     case 'f':
-        conv_double(o, va_arg(*ap, double), s.prec < 0 ? 6 : s.prec, s.width, s.left, s.zero);
+        conv_double(o, va_arg(*ap, double), prec);
         break;
-    case '%':
-        put(o, '%');
-        break;
-    default:  // unknown conversion: print it as it stands
-        put(o, '%');
-        if (c) put(o, c);
-        break;
-    }
+    }  // no other letter: no format of the program has one
 }
 
 }  // namespace
@@ -176,9 +118,14 @@ int fmt_vformat(char* out, int cap, const char* fmt, va_list ap) {
             put_run(o, run, static_cast<int>(f - run));
             continue;
         }
-        Conversion s;
-        f = read_conversion(f + 1, &s);
-        convert(o, *f, s, &args);
+        // A width (led by the zero flag: "%06x"), a precision ("%.2f", else
+        // printf's 6) and an l that changes nothing ("%.1lf").
+        int width = 0, prec = 6;
+        for (f++; *f >= '0' && *f <= '9'; f++) width = width * 10 + (*f - '0');
+        if (*f == '.')
+            for (prec = 0, f++; *f >= '0' && *f <= '9'; f++) prec = prec * 10 + (*f - '0');
+        while (*f == 'l') f++;
+        convert(o, *f, width, prec, &args);
         if (*f) f++;
     }
     va_end(args);

@@ -1,9 +1,12 @@
 // printf-style formatting of our own, so that every build (Linux, 32- and
 // 64-bit Windows) writes the same bytes for the same values.
 //
-// Conversions: %d %i (int), %u %x (unsigned int), %c, %s (NUL-terminated
-// bytes), %f (double, fixed-point; an l length modifier is accepted and
-// ignored), %%. Flags '-' and '0', a field width and a precision are honoured.
+// Only what the program's own formats use: %d (int), %u and %x (unsigned
+// int), %c, %s (NUL-terminated bytes) and %f (double, fixed-point; an l
+// length modifier is accepted and ignored). A width pads with zeros and only
+// "%06x" has one; a precision is for %f. No flags, no %% and no other letter:
+// a format with them prints wrong, and the tests compare each of the
+// program's formats with the C library's.
 // Doubles go through std::to_chars, which rounds exactly as the C locale's
 // printf does; infinities and NaNs print as "inf", "-inf", "nan", "-nan".
 #pragma once
