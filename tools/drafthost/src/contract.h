@@ -43,13 +43,8 @@ struct Verdict {
 
 Verdict check_run(RunFacts facts);
 
-// The fills of a returned file: every text-size and text record pair whose
-// fill laid at least one character must hold the longest run of the repeated
-// pattern whose advance, a single-byte character (width + spacing) / 2 and a
-// two-byte one twice that, is at most the line's length plus half the
-// spacing, unless the fill's 250-byte bound ended it first. The pattern,
-// width and spacing come from the arguments (the last /Z, /M and /L); a pair
-// too close to the edge for the printed numbers to tell is not judged.
+// The fills of a returned file, measured against the arguments (the last /Z,
+// /M and /L) as "Fills" in README.md says.
 std::vector<std::string> check_fills(const RecordCheck& records, const std::vector<std::string>& args);
 
 }  // namespace drafthost

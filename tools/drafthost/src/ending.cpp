@@ -1,22 +1,11 @@
 #include "ending.h"
 
+#include <strings.h>
+
 #include <cstring>
 #include <set>
 
 namespace drafthost {
-
-namespace {
-
-bool same_ignoring_case(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 int debug_level(const std::vector<std::string>& args) {
     int level = 0;
@@ -31,13 +20,13 @@ int debug_level(const std::vector<std::string>& args) {
 
 NameKind name_kind(const std::string& name) {
     if (name == EXCHANGE_FILE) return NameKind::Exact;
-    if (same_ignoring_case(name, EXCHANGE_FILE)) return NameKind::CaseVariant;
+    if (strcasecmp(name.c_str(), EXCHANGE_FILE) == 0) return NameKind::CaseVariant;
     return NameKind::Other;
 }
 
 bool clashes_with_handoff(const std::string& name) {
     for (const char* n : {WORKING_COPY, "JWC_q7q7.10", "JWC_q7q7.104"})
-        if (same_ignoring_case(name, n)) return true;
+        if (strcasecmp(name.c_str(), n) == 0) return true;
     return false;
 }
 

@@ -38,8 +38,7 @@ struct ExitStatus {
 std::string describe(const ExitStatus& s);
 
 // What a working directory holds: every entry by name, with the bytes of the
-// regular files and, for anything else, what it is ("directory", "symbolic
-// link to /dev/full", ...). Symbolic links are not followed.
+// regular files and, for anything else, what it is ("directory", ...).
 struct DirEntry {
     bool regular = true;
     std::string bytes;
@@ -66,22 +65,9 @@ struct EndingCheck {
     bool returned_is_result = false;
 };
 
-// Checks the files left against what the hand-off gives for the ending:
-//   completed, level 0:   JWC_TEMP.TXT the result, JWC_TEMP.104 gone;
-//   completed, level 1-6: JWC_TEMP.TXT the input unchanged, JWC_TEMP.104 the
-//                         result;
-//   status 1 or -1:       JWC_TEMP.TXT the input unchanged; JWC_TEMP.104 may
-//                         be left. A status -1 may also leave the drawing
-//                         under its own name with no JWC_TEMP.TXT, when that
-//                         name is not one the program finds (or, for a case
-//                         variant, not one it renamed).
-// A drawing put under a case variant of the name ends up as JWC_TEMP.TXT
-// whenever the run got past the renaming. Anything else in the directory that
-// the host did not put there, and any of the host's other entries that changed
-// or went away, is reported. The "input" may be any entry (a directory in
-// place of the exchange file, say); unchanged means of the same kind with the
-// same bytes or link target. Entries the host put under JWC_TEMP.104, left as
-// they were, are no problem whatever they are.
+// Checks the files left against what the hand-off gives for the ending (the
+// table "Files left" in README.md). Unchanged means of the same kind with the
+// same bytes or link target: the input may be a directory, say.
 EndingCheck check_ending(const ExitStatus& status, int level, const Prepared& prepared, const DirState& after);
 
 }  // namespace drafthost

@@ -66,17 +66,13 @@ class Scan {
     std::size_t p_ = 0;
 };
 
-bool fill_size(std::string_view line) {
+// "cn0 W H D C" of the fill (sep " "), "cn0 W, H, D, C" of the restoring block (", ").
+bool size_record(std::string_view line, std::string_view sep) {
     Scan s(line);
-    return s.lit("cn0 ") && s.fixed(2) && s.lit(" ") && s.fixed(2) && s.lit(" ") && s.fixed(2) && s.lit(" ") &&
+    return s.lit("cn0 ") && s.fixed(2) && s.lit(sep) && s.fixed(2) && s.lit(sep) && s.fixed(2) && s.lit(sep) &&
            s.dec() && s.done();
 }
-
-bool restore_size(std::string_view line) {
-    Scan s(line);
-    return s.lit("cn0 ") && s.fixed(2) && s.lit(", ") && s.fixed(2) && s.lit(", ") && s.fixed(2) && s.lit(", ") &&
-           s.dec() && s.done();
-}
+bool fill_size(std::string_view line) { return size_record(line, " "); }
 
 bool restore_class(std::string_view line) {
     Scan s(line);
@@ -120,7 +116,7 @@ Kind classify(std::string_view line) {
     if (starts(line, "bz")) return Kind::Bz;
     if (starts(line, "cn")) {
         if (fill_size(line)) return Kind::FillSize;
-        if (restore_size(line)) return Kind::RestoreSize;
+        if (size_record(line, ", ")) return Kind::RestoreSize;
         if (restore_class(line)) return Kind::RestoreClass;
         return Kind::EchoedCn;
     }

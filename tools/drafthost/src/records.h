@@ -26,8 +26,7 @@ enum class Kind {
 };
 constexpr std::size_t kKinds = static_cast<std::size_t>(Kind::Unknown) + 1;
 
-// The exact bytes of the record that refuses an exchange file of more than
-// LINE_LIMIT lines, without its line end.
+// The record that refuses an over-long exchange file, without its line end.
 extern const std::string kOverLimitRecord;
 
 // Tells the kind of one line, given without its line end.
@@ -65,12 +64,8 @@ struct RecordCheck {
     std::size_t fills() const { return count[static_cast<std::size_t>(Kind::FillText)]; }
 };
 
-// Splits a returned file at its line feeds and checks every line: it must end
-// in CR LF (the last line may have no line end at all), be one of the records
-// of Kind, and a fill text record must come right after its text-size record.
-// An echoed line that had no line end of its own (the last line of the input,
-// or the first part of an over-long line) must be given one: when the
-// text-size record ran into it instead, the problem says so.
+// Checks every line of a returned file ("Returned lines" in README.md): its
+// CR LF, its kind, and each text record right after its text-size record.
 RecordCheck check_records(std::string_view bytes);
 
 // "12 records: 3 echoed, ...; fills written: 2"

@@ -113,7 +113,9 @@ Drawing parse_drawing(std::string_view bytes) {
     return d;
 }
 
-double text_advance(std::string_view sjis, double width, double spacing) {
+// The length the fill gives a text: (width + spacing) / 2 a single-byte
+// character, twice that a two-byte one.
+static double text_advance(std::string_view sjis, double width, double spacing) {
     const double pitch = (width + spacing) * 0.5;
     double advance = 0;
     for (std::string_view c : sjis_chars(sjis)) advance += char_advance(c, pitch);
