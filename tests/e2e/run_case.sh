@@ -1,15 +1,24 @@
 #!/bin/bash
-# Runs one end-to-end case the way the host runs the program: in a fresh
+# Runs end-to-end cases the way the host runs the program: each in a fresh
 # directory holding the case's input files, with the case's arguments, started
 # by drafthost (tools/drafthost), which checks the ending, the files left and
-# every returned record against the host contract. Then compares, byte for
-# byte, the exit status, standard output, standard error and the exact set of
-# files left in the directory with their contents.
+# every returned record against the host contract. The one runner of a case
+# folder: the end-to-end suite, the random cases and the cross-build
+# comparison all go through it.
 #
 #   run_case.sh PROGRAM CASE_DIR [DRAFTHOST]
+#     compares, byte for byte, the exit status, standard output, standard
+#     error and the exact set of files left in the directory with their
+#     contents against the case's expected ones.
+#   run_case.sh --results OUT PROGRAM CASE_DIR...
+#     compares nothing: leaves each case's run in OUT/NAME: dir/ (the
+#     directory after the run), status, stdout, stderr, and when drafthost ran
+#     it report (its standard output), host_err and host_status (0 the
+#     contract kept, 3 broken, anything else drafthost's own failure).
 #
 # DRAFTHOST defaults to $DRAFTHOST, else to the native build's
-# build/tools/drafthost/drafthost.
+# build/tools/drafthost/drafthost; DRAFTHOST=none runs the program directly,
+# stdin on /dev/null, for at most 120 s (no contract checked).
 #
 # A case folder holds:
 #   in/      files put into the directory before the run (may be absent)
@@ -32,78 +41,109 @@
 #
 # RUN_PREFIX, when set, is put in front of the program (for example an
 # emulator: the Wine loader, with the prefix in WINEPREFIX as the caller
-# exports it); CONSOLE=skip leaves out the two console comparisons.
+# exports it); CONSOLE=skip leaves out the two console comparisons,
+# CONSOLE=nocr takes the CRs out of the console output kept.
 # ARGS_ICONV=FROM:TO converts the arguments with iconv before the run (an
 # emulator that re-encodes the command line may need them in its own charset).
 # BLESS=1 writes what the run produced into the case instead of comparing (not
 # for a run that breaks the host contract).
 #
-# Exit status: 0 the case passed; 2 it failed with the directory exactly as
-# prepared or with an error of the emulator's own on standard error ("wine:"
-# or "err:"), which is what a start of the emulator that ran nothing looks
-# like (the caller may run such a case once more); 1 any other failure. A
-# failing case's lines begin "FAIL [NAME]:" and it shows the program's
-# standard error.
+# Exit status when comparing: 0 the case passed; 2 it failed with the
+# directory exactly as prepared or with an error of the emulator's own on
+# standard error ("wine:" or "err:"), which is what a start of the emulator
+# that ran nothing looks like (the caller may run such a case once more); 1
+# any other failure. A failing case's lines begin "FAIL [NAME]:" and it shows
+# the program's standard error.
 set -u
-prog=$1; case $prog in /*) ;; */*) prog=$(cd "$(dirname "$prog")" && pwd)/$(basename "$prog") ;; esac
-case_dir=$(cd "$2" && pwd)
-host=${3:-${DRAFTHOST:-$(cd "$(dirname "$0")/../.." && pwd)/build/tools/drafthost/drafthost}}
-[ -x "$host" ] || { echo "drafthost not found at $host: build it (target drafthost) or set DRAFTHOST"; exit 1; }
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
-mkdir "$work/run" "$work/expect"
-[ -d "$case_dir/in" ] && cp -a "$case_dir/in/." "$work/run/"
-[ -d "$case_dir/out" ] && cp -a "$case_dir/out/." "$work/expect/"
-args=()
-if [ -f "$case_dir/args" ]; then
-  if [ -n "${ARGS_ICONV:-}" ]; then
-    mapfile -t args < <(iconv -f "${ARGS_ICONV%%:*}" -t "${ARGS_ICONV#*:}" "$case_dir/args")
-  else
-    mapfile -t args < "$case_dir/args"
-  fi
-fi
-if [ -f "$case_dir/setup" ]; then
-  (cd "$work/run" && EXPECT="$work/expect" bash "$case_dir/setup") || { echo "setup failed"; exit 1; }
-fi
+abs() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
+mode=compare
+[ "${1:-}" = --results ] && { mode=results out=$(mkdir -p "$2" && cd "$2" && pwd) && shift 2 || exit 1; }
+prog=$1; case $prog in */*) prog=$(abs "$prog") ;; esac
+host=${DRAFTHOST:-$(cd "$(dirname "$0")/../.." && pwd)/build/tools/drafthost/drafthost}
+[ $mode = compare ] && host=${3:-$host}
+[ "$host" = none ] || [ -x "$host" ] || { echo "drafthost not found at $host: build it (target drafthost) or set DRAFTHOST"; exit 1; }
+
 # Every entry with its kind, size, time, link target and bytes' sum: the same
 # after the run means the run touched nothing.
-snapshot() { (cd "$work/run" && find . -printf '%p %y %s %T@ %l\n' -type f -exec cksum {} + 2>/dev/null | LC_ALL=C sort); }
-prepared=$(snapshot)
+snapshot() { (cd "$o/dir" && find . -printf '%p %y %s %T@ %l\n' -type f -exec cksum {} + 2>/dev/null | LC_ALL=C sort); }
 
-as=()
-if [ -f "$case_dir/run_as" ]; then
-  # a copy of the program that the user can reach, wherever the build is
-  id=$(cat "$case_dir/run_as")
-  cp "$prog" "$work/prog" && chmod 755 "$work" "$work/prog" && prog=$work/prog
-  as=(setpriv --reuid="$id" --regid="$id" --clear-groups)
+# run CASE_DIR: the case run in $o/dir, its results beside it; sets status
+# (empty when unknown), host_rc, and in compare mode prepared.
+run() {
+  local c=$1 args=() as=() p=$prog host_args
+  mkdir -p "$o/dir"
+  [ -d "$c/in" ] && cp -a "$c/in/." "$o/dir/"
+  if [ -f "$c/args" ]; then
+    if [ -n "${ARGS_ICONV:-}" ]; then
+      mapfile -t args < <(iconv -f "${ARGS_ICONV%%:*}" -t "${ARGS_ICONV#*:}" "$c/args")
+    else
+      mapfile -t args < "$c/args"
+    fi
+  fi
+  if [ -f "$c/setup" ]; then
+    mkdir -p "$o/expect"
+    (cd "$o/dir" && EXPECT="$o/expect" bash "$c/setup") || { echo "setup failed"; exit 1; }
+  fi
+  [ $mode = compare ] && prepared=$(snapshot)
+  if [ -f "$c/run_as" ]; then
+    # a copy of the program that the user can reach, wherever the build is
+    cp "$prog" "$o/prog" && chmod 755 "$o" "$o/prog" && p=$o/prog
+    as=(setpriv --reuid="$(cat "$c/run_as")" --regid="$(cat "$c/run_as")" --clear-groups)
+  fi
+  if [ "$host" = none ]; then
+    (cd "$o/dir" || exit
+     if [ -f "$c/no_stdin" ]; then exec <&-; else exec </dev/null; fi
+     exec timeout 120 ${RUN_PREFIX:-} "${as[@]}" "$p" "${args[@]}" >"$o/stdout" 2>"$o/stderr")
+    status=$? host_rc=0
+  else
+    host_args=(--dir "$o/dir" --stdout "$o/stdout" --stderr "$o/stderr")
+    [ -f "$c/drawing" ] && host_args+=(--name "$(cat "$c/drawing")")
+    [ -f "$c/no_stdin" ] && host_args+=(--no-stdin)
+    # arguments converted for the emulator are not those the program sees
+    [ -n "${ARGS_ICONV:-}" ] && host_args+=(--args-reencoded)
+    "$host" "${host_args[@]}" -- ${RUN_PREFIX:-} "${as[@]}" "$p" "${args[@]}" >"$o/report" 2>"$o/host_err"
+    host_rc=$? status=
+    echo $host_rc > "$o/host_status"
+    # the program's status, from the report's first line
+    read -r first < "$o/report"
+    case $first in
+      "exit status: killed by signal "*) n=${first#exit status: killed by signal }; status=$((128 + ${n%% *})) ;;
+      "exit status: "[0-9]*) n=${first#exit status: }; status=${n%%[!0-9]*} ;;
+    esac
+  fi
+  [ "${CONSOLE:-}" = nocr ] && LC_ALL=C sed -i 's/\r//g' "$o/stdout" "$o/stderr"
+  [ -z "$status" ] || echo "$status" > "$o/status"
+}
+
+if [ $mode = results ]; then
+  for c in "${@:2}"; do
+    c=${c%/}
+    case $c in /*) ;; *) c=$PWD/$c ;; esac
+    o=$out/${c##*/}
+    run "$c"
+  done
+  exit 0
 fi
 
-host_args=(--dir "$work/run" --stdout "$work/stdout" --stderr "$work/stderr")
-[ -f "$case_dir/drawing" ] && host_args+=(--name "$(cat "$case_dir/drawing")")
-[ -f "$case_dir/no_stdin" ] && host_args+=(--no-stdin)
-# arguments converted for the emulator are not those the program sees
-[ -n "${ARGS_ICONV:-}" ] && host_args+=(--args-reencoded)
-"$host" "${host_args[@]}" -- ${RUN_PREFIX:-} "${as[@]}" "$prog" "${args[@]}" >"$work/report" 2>"$work/host_err"
-host_rc=$?
+case_dir=$(cd "$2" && pwd)
+o=$(mktemp -d)
+trap 'chmod -R u+w "$o" 2>/dev/null; rm -rf "$o"' EXIT
+mkdir "$o/expect"
+[ -d "$case_dir/out" ] && cp -a "$case_dir/out/." "$o/expect/"
+run "$case_dir"
 # drafthost: 0 contract kept, 3 broken, anything else its own failure
 if [ $host_rc != 0 ] && [ $host_rc != 3 ]; then
-  echo "drafthost failed ($host_rc):"; cat "$work/host_err"; echo "case: $case_dir"; exit 1
+  echo "drafthost failed ($host_rc):"; cat "$o/host_err"; echo "case: $case_dir"; exit 1
 fi
-# the program's status, from the report's first line
-first=$(head -n 1 "$work/report")
-case $first in
-  "exit status: killed by signal "*) n=${first#exit status: killed by signal }; status=$((128 + ${n%% *})) ;;
-  "exit status: "[0-9]*) n=${first#exit status: }; status=${n%%[!0-9]*} ;;
-  *) echo "drafthost report without an exit status: $first"; exit 1 ;;
-esac
-contract() { grep -E '^(problem|verdict):' "$work/report"; }
+[ -n "$status" ] || { echo "drafthost report without an exit status: $first"; exit 1; }
+contract() { grep -E '^(problem|verdict):' "$o/report"; }
 
 if [ "${BLESS:-}" = 1 ]; then
   if [ $host_rc = 3 ]; then contract; echo "not blessed: the run breaks the host contract"; exit 1; fi
-  rm -rf "$case_dir/out" && mkdir "$case_dir/out" && cp -a "$work/run/." "$case_dir/out/"
+  rm -rf "$case_dir/out" && mkdir "$case_dir/out" && cp -a "$o/dir/." "$case_dir/out/"
   [ "$status" = 0 ] && rm -f "$case_dir/status" || echo "$status" > "$case_dir/status"
   for s in stdout stderr; do
-    if [ -s "$work/$s" ]; then cp "$work/$s" "$case_dir/$s"; else rm -f "$case_dir/$s"; fi
+    if [ -s "$o/$s" ]; then cp "$o/$s" "$case_dir/$s"; else rm -f "$case_dir/$s"; fi
   done
   echo "blessed $case_dir"
   exit 0
@@ -123,19 +163,19 @@ if [ "${CONSOLE:-}" != skip ]; then
   for s in stdout stderr; do
     want=/dev/null
     [ -f "$case_dir/$s" ] && want="$case_dir/$s"
-    if ! cmp -s "$want" "$work/$s"; then
+    if ! cmp -s "$want" "$o/$s"; then
       bad "$s differs"
-      diff <(od -c "$want") <(od -c "$work/$s") | head -20
+      diff <(od -c "$want") <(od -c "$o/$s") | head -20
     fi
   done
 fi
 
-got_names=$(cd "$work/run" && ls -A | LC_ALL=C sort)
-want_names=$(cd "$work/expect" && ls -A | LC_ALL=C sort)
+got_names=$(cd "$o/dir" && ls -A | LC_ALL=C sort)
+want_names=$(cd "$o/expect" && ls -A | LC_ALL=C sort)
 [ "$got_names" = "$want_names" ] || bad "files left: [$(echo $got_names)], expected [$(echo $want_names)]"
 
 for f in $want_names; do
-  g="$work/run/$f" w="$work/expect/$f"
+  g="$o/dir/$f" w="$o/expect/$f"
   [ -e "$g" ] || [ -L "$g" ] || continue
   if [ -L "$w" ] || [ -L "$g" ]; then
     [ "$(readlink "$w")" = "$(readlink "$g")" ] || bad "$f: link differs"
@@ -149,11 +189,11 @@ done
 
 [ $fail = 0 ] && { echo "ok"; exit 0; }
 echo "case: $case_dir"
-if [ -s "$work/stderr" ]; then
+if [ -s "$o/stderr" ]; then
   echo "the program's standard error:"
-  head -c 2000 "$work/stderr" | cat -v | head -20 | sed 's/^/  /'
+  head -c 2000 "$o/stderr" | cat -v | head -20 | sed 's/^/  /'
 fi
-if [ "$(snapshot)" = "$prepared" ] || grep -q -E '^wine: |err:' "$work/stderr"; then
+if [ "$(snapshot)" = "$prepared" ] || grep -q -E '^wine: |err:' "$o/stderr"; then
   echo "the run left the directory as prepared, or the emulator reported an error: maybe it never ran"
   exit 2
 fi
