@@ -48,12 +48,8 @@ fi
 for arch in $arches; do
   exe_var=EXE_$arch
   if [ -z "${!exe_var:-}" ]; then
-    b=$top/build-win-$arch
-    if [ ! -f "$b/linetext.exe" ]; then
-      cmake -S "$top" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
-            -DLINETEXT_WERROR=ON >/dev/null && cmake --build "$b" -j2 --target linetext >/dev/null || exit 1
-    fi
-    printf -v "$exe_var" %s "$b/linetext.exe"
+    [ -f "$top/build-win-$arch/linetext.exe" ] || win_build "$top" $arch linetext || exit 1
+    printf -v "$exe_var" %s "$top/build-win-$arch/linetext.exe"
   fi
 done
 WINE_i686=${WINE_i686:-/usr/lib/wine/wine}

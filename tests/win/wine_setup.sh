@@ -1,6 +1,13 @@
 # Sourced by the Windows suite and the cross-build comparison: what both need
 # before Wine runs anything, kept inside the build tree.
 
+# win_build TOP ARCH TARGET...: the targets of the ARCH .exe's build, in
+# TOP/build-win-ARCH (Release, warnings as errors).
+win_build() {
+  cmake -S "$1" -B "$1/build-win-$2" -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DLINETEXT_WERROR=ON >/dev/null && cmake --build "$1/build-win-$2" -j2 --target "${@:3}" >/dev/null
+}
+
 # ja_locale DIR: ja_JP.UTF-8 compiled from Debian's locales package into DIR,
 # for LOCPATH, when it is not there yet. Fails when it cannot be made.
 ja_locale() {
