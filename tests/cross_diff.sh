@@ -1,10 +1,9 @@
 #!/bin/bash
-# Cross-build comparison: random cases from our seeded generator
-# (tests/crossgen.cpp) run through the Linux build and through the 32-bit
-# and 64-bit .exe under Wine; every file left in the directory and the exit
-# status must be the same bytes, and so must standard output and error once
-# the CRs that the Windows runtime adds are taken out of both. Any difference
-# fails and prints the case's seed and the command that runs it again.
+# Cross-build comparison: random cases of tests/crossgen.cpp, each run by
+# tests/e2e/run_case.sh through the Linux build and each .exe under Wine, must
+# leave the same bytes: files, exit status, console output without CRs
+# (docs/testing.md says more). A difference prints the case's seed and the
+# command that runs it again.
 #
 #   tests/cross_diff.sh [CASES [SEED]]
 #
@@ -19,11 +18,9 @@
 #   JA_LOCPATH    a folder holding the compiled ja_JP.UTF-8 locale [CROSS_DIR/locale,
 #                 compiled there with localedef when missing]
 #
-# Shift-JIS arguments: Wine turns the command line from the Linux locale's
-# charset into the Windows code page of that locale, so every Wine run is
-# made under ja_JP.UTF-8 (code page 932) with the arguments given in UTF-8,
-# and the program receives the generator's Shift-JIS bytes. Without that
-# locale, cases with non-ASCII arguments are left out (a failure on CI).
+# Every Wine run is made under ja_JP.UTF-8 (code page 932) with the arguments
+# in UTF-8, which Wine turns back into the generator's Shift-JIS bytes; without
+# that locale, cases with non-ASCII arguments are left out (a failure on CI).
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tests/win/wine_setup.sh"

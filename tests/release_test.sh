@@ -1,23 +1,8 @@
 #!/bin/bash
-# The release rebuilt and the Linux install checked.
-#
-# 1. Two clean copies of the tree (the files git tracks and the new ones it
-#    does not ignore) at different paths, copied and built one after the
-#    other, must give the same bytes: the release zip and SHA256SUMS
-#    (tools/release.sh), the 32-bit and 64-bit linetext.exe, the Linux
-#    linetext built as the README builds it, its compressed manual page and
-#    changelog, and the Debian package. That build, without the tests, has
-#    no test target, nor has a build directory configured with the tests
-#    and then without them.
-# 2. From the first copy's Linux build: cmake --install into a prefix gives
-#    the stripped program, the manual page and the documents, and nothing
-#    else; the manual page renders and lints clean; the EXAMPLES of the
-#    manual page, run with the installed program, print what the page says.
-# 3. The Debian package (cpack -G DEB): its name, its contents list, lintian
-#    without an error, a warning or an override that no longer applies, the
-#    changelog's version the package's, and an install and a removal with
-#    dpkg in a root of its own, after which man finds the page and the
-#    removal leaves no file behind.
+# The release rebuilt and the Linux install checked (docs/testing.md lists
+# every check): 1. two clean copies of the tree, built one after the other at
+# different paths, give the same bytes; 2. the install from the first copy's
+# Linux build; 3. its Debian package.
 #
 # Everything happens in build-release-test/, which is removed when all
 # passed. Needs what the Windows suite needs, zip, mandoc or groff, man-db,

@@ -1,23 +1,14 @@
 #!/bin/bash
-# Builds everything with warnings as errors and runs every test: the native
-# unit, end-to-end and fault-injection suites (all through ctest), the style
-# check, then the Windows builds and the end-to-end cases under Wine, the
-# release rebuilt twice for the same bytes with the Linux install and package
-# (tests/release_test.sh), then the whole suite again built with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and a half-minute fuzzing
-# run that must end without a finding. On CI (CI=true) every suite must run;
-# elsewhere the Windows and release suites are left out when the cross
-# compilers or Wine are not installed (with one of the two Wines, the Windows
-# suite runs the build that it can and says what to install for the other),
-# the sanitizer suite and the fuzzing run when clang and its fuzzing runtime
-# are not, and the style check without clang-format 14.
+# Builds everything with warnings as errors and runs every suite, as CI does
+# (docs/testing.md: what each checks, what is left out where its tools are
+# missing; on CI, CI=true, every suite must run).
 #
 # Each suite's whole output goes to build/logs/SUITE.log; the console shows a
 # line per suite, a line every 30 s while one runs, and for a failing suite
 # every line of its log that says FAIL (each names its case), its end and its
-# path (on CI the whole log too). It ends with a table of the suites, their
-# results and seconds, and the line "run_all: N passed, N failed".
-# Temporary files of the tests go to build/tmp, which is removed at the end.
+# path (on CI the whole log too), then a table of the suites and the line
+# "run_all: N passed, N failed". The tests' temporary files go to build/tmp,
+# removed at the end.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}

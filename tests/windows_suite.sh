@@ -299,9 +299,8 @@ for arch in $WINE_ARCHES; do
   fi
 done
 
-# Checks over both builds at once go here: each build's loader and prefix are
-# in WINE_ARCH and WINEPREFIX_ARCH, the builds run here in WINE_ARCHES; no
-# WINEPREFIX is set at this level, so a run must name its prefix.
+# Checks over both builds at once go here; no WINEPREFIX is set at this level,
+# so a run must name its prefix.
 
 # Random cases through the Linux build and both .exe: the same files, status
 # and console output (tests/cross_diff.sh; CROSS_CASES, default 500 here, and
