@@ -13,15 +13,12 @@ namespace drafthost {
 // the conversion goes on with the next byte.
 std::string sjis_to_utf8(std::string_view sjis);
 
-// A returned line as the report shows it: Shift-JIS as UTF-8, and every byte
-// that is no valid Shift-JIS (a lone or ill-paired lead byte, 0x80, 0xA0,
-// 0xFD to 0xFF) shown as \xNN, as are control bytes other than tab; a
-// backslash is shown doubled, so that the escapes read unambiguously.
+// A returned line as the report shows it (README.md, "Report"): Shift-JIS as
+// UTF-8; a byte of no valid character, or a control but tab, as \xNN.
 std::string sjis_to_report(std::string_view sjis);
 
-// Splits Shift-JIS text into its characters: a lead byte (0x81 to 0x9F or
-// 0xE0 to 0xFC) and the byte after it make one, every other byte is one; a
-// lead byte at the very end stands alone.
+// Splits Shift-JIS text into its characters (see sjis_lead); a lead byte at
+// the very end stands alone.
 std::vector<std::string_view> sjis_chars(std::string_view sjis);
 
 // Escapes &, <, >, " and ' for XML text and attribute values, and replaces

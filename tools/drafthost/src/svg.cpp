@@ -263,23 +263,20 @@ void add_drawing(std::string& o, const Drawing& d, const View& v) {
 // Points 1 and 2: a circle each in the drawing's coordinates, and a label
 // each outside the flipped group.
 void add_indicated(std::string& o, const Drawing& d, const View& v) {
+    std::string marks, labels;
+    for (int slot : {1, 2}) {
+        auto it = d.indicated.find(slot);
+        if (it == d.indicated.end()) continue;
+        const Point& p = it->second;
+        marks += "<circle data-slot=\"" + std::to_string(slot) + "\" cx=\"" + num(p.x) + "\" cy=\"" + num(p.y) +
+                 "\" r=\"" + num(v.mark) + "\"/>\n";
+        labels += "<text x=\"" + num(p.x + v.mark) + "\" y=\"" + num(-(p.y + v.mark)) + "\">" + std::to_string(slot) +
+                  "</text>\n";
+    }
     o += "<g id=\"indicated\" transform=\"scale(1,-1)\" fill=\"none\" stroke=\"#d03030\" stroke-width=\"" +
-         num(v.stroke) + "\">\n";
-    for (int slot : {1, 2}) {
-        auto it = d.indicated.find(slot);
-        if (it == d.indicated.end()) continue;
-        o += "<circle data-slot=\"" + std::to_string(slot) + "\" cx=\"" + num(it->second.x) + "\" cy=\"" +
-             num(it->second.y) + "\" r=\"" + num(v.mark) + "\"/>\n";
-    }
-    o += "</g>\n";
-    o += "<g id=\"labels\" fill=\"#d03030\" font-family=\"sans-serif\" font-size=\"" + num(v.label) + "\">\n";
-    for (int slot : {1, 2}) {
-        auto it = d.indicated.find(slot);
-        if (it == d.indicated.end()) continue;
-        o += "<text x=\"" + num(it->second.x + v.mark) + "\" y=\"" + num(-(it->second.y + v.mark)) + "\">" +
-             std::to_string(slot) + "</text>\n";
-    }
-    o += "</g>\n";
+         num(v.stroke) + "\">\n" + marks + "</g>\n";
+    o += "<g id=\"labels\" fill=\"#d03030\" font-family=\"sans-serif\" font-size=\"" + num(v.label) + "\">\n" + labels +
+         "</g>\n";
 }
 
 // One returned text: each character at its own place when the "cn0" record
