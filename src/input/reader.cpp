@@ -110,7 +110,6 @@ static void read_text_size(const TfRecord* r) {
         if (scan_lf(&p, &MOJI_W[0]) && scan_lf(&p, &MOJI_H[0]) && scan_lf(&p, &MOJI_D[0])) scan_d(&p, &MOJI_C[0]);
         if (MOJISi == NOT_SEEN) {
             MOJISi = 0;
-            MOJIS = 0;
             MOJIWi = MOJI_W[0];
             MOJIHi = MOJI_H[0];
             MOJIDi = MOJI_D[0];
