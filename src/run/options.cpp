@@ -17,29 +17,30 @@ bool answer_query(int argc, char** argv) {
         return true;
     }
     if (strcmp(argv[1], "--help") != 0) return false;
-    con_out("%s",
-            "Usage: linetext [/Ztext] [/Mwidth] [/Lspacing] [/Kcolour] [/Tlevel]\n"
-            "Lays the pattern text along the line from indicated point 1 to point 2 of\n"
-            "the exchange file " EXCHANGE_FILE
-            " in the current directory and replaces\n"
-            "that file with the result: start it in the directory that holds the file,\n"
-            "and try things on a copy.\n"
-            "\n"
-            "  /Ztext    the pattern text, up to 256 bytes (none: no text is laid)\n"
-            "  /Mnumber  text width and height, at least 0.5 (default 5)\n"
-            "  /Lnumber  character spacing, at least 0.5 (default 1)\n"
-            "  /Kn       text colour, 0 to 9 (default 1)\n"
-            "  /Tn       debug level 1 to 6: the file is kept, the result is in " WORKING_COPY
-            "\n"
-            "Options may begin with /, - or $, their letter in either case; a value out\n"
-            "of range is ignored.\n"
-            "\n"
-            "Exit status: 0 the run completed; 1 or -1 (255) it ended early and the file\n"
-            "is as it was (\"" MSG_CANNOT_OPEN EXCHANGE_FILE
-            "\": not started in its directory).\n"
-            "\n"
-            "  --help     this text      --version  the version (each alone: no file touched)\n"
-            "More: man linetext, or README-en.txt beside linetext.exe.\n");
+    con_out(
+        "Usage: linetext [/Ztext] [/Mwidth] [/Lspacing] [/Kcolour] [/Tlevel]\n"
+        "Lays the pattern text along the line from indicated point 1 to point 2 of\n"
+        "the exchange file " EXCHANGE_FILE
+        " in the current directory and replaces\n"
+        "that file with the result: start it in the directory that holds the file,\n"
+        "and try things on a copy.\n"
+        "\n"
+        "  /Ztext    the pattern text, up to %d bytes (none: no text is laid)\n"
+        "  /Mnumber  text width and height, at least 0.5 (default 5)\n"
+        "  /Lnumber  character spacing, at least 0.5 (default 1)\n"
+        "  /Kn       text colour, 0 to 9 (default 1)\n"
+        "  /Tn       debug level 1 to 6: the file is kept, the result is in " WORKING_COPY
+        "\n"
+        "Options may begin with /, - or $, their letter in either case; a value out\n"
+        "of range is ignored.\n"
+        "\n"
+        "Exit status: 0 the run completed; 1 or -1 (255) it ended early and the file\n"
+        "is as it was (\"" MSG_CANNOT_OPEN EXCHANGE_FILE
+        "\": not started in its directory).\n"
+        "\n"
+        "  --help     this text      --version  the version (each alone: no file touched)\n"
+        "More: man linetext, or README-en.txt beside linetext.exe.\n",
+        PATTERN_MAX);
     return true;
 }
 
