@@ -84,14 +84,10 @@ void check_message(const RunFacts& f, std::vector<std::string>& problems) {
 // A width or spacing as "/M" and "/L" give it: a plain decimal is known
 // exactly; anything else only as the record prints it.
 bool plain_decimal(const std::string& t, double* v) {
-    std::size_t i = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0, digits = 0;
-    bool point = false;
-    for (; i < t.size(); i++) {
-        if (t[i] >= '0' && t[i] <= '9') digits++;
-        else if (t[i] == '.' && !point) point = true;
-        else return false;
-    }
-    if (digits == 0) return false;
+    const std::string body = t.substr(!t.empty() && (t[0] == '+' || t[0] == '-'));
+    if (body.find_first_not_of("0123456789.") != std::string::npos || std::count(body.begin(), body.end(), '.') > 1 ||
+        body.find_first_of("0123456789") == std::string::npos)
+        return false;
     *v = std::strtod(t.c_str(), nullptr);
     return true;
 }
@@ -125,12 +121,11 @@ std::vector<std::string> check_fills(const RecordCheck& records, const std::vect
     std::string pattern;
     Setting width, spacing;
     for (const std::string& a : args) {
-        if (a.size() < 2 || (a[0] != '-' && a[0] != '/' && a[0] != '$')) continue;
-        const std::string text = a.substr(2);
-        if (a[1] == 'Z' || a[1] == 'z')
-            pattern = text.substr(0, std::min(text.find_first_of("\r\n"), std::size_t{PATTERN_MAX}));
-        else if (a[1] == 'M' || a[1] == 'm') take(width, text);
-        else if (a[1] == 'L' || a[1] == 'l') take(spacing, text);
+        const char letter = option_letter(a);
+        const std::string text = a.size() > 2 ? a.substr(2) : "";
+        if (letter == 'Z') pattern = text.substr(0, std::min(text.find_first_of("\r\n"), std::size_t{PATTERN_MAX}));
+        else if (letter == 'M') take(width, text);
+        else if (letter == 'L') take(spacing, text);
     }
     if (pattern.empty()) return problems;
     for (std::size_t k = 1; k < records.lines.size(); k++) {

@@ -2,19 +2,21 @@
 
 #include <strings.h>
 
+#include <cctype>
 #include <cstring>
 #include <set>
 
 namespace drafthost {
 
+char option_letter(const std::string& a) {
+    if (a.size() < 2 || (a[0] != '-' && a[0] != '/' && a[0] != '$')) return 0;
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(a[1])));
+}
+
 int debug_level(const std::vector<std::string>& args) {
     int level = 0;
-    for (const std::string& a : args) {
-        if (a.size() < 2) continue;
-        if (a[0] != '-' && a[0] != '/' && a[0] != '$') continue;
-        if (a[1] != 'T' && a[1] != 't') continue;
-        level = (a.size() >= 3 && a[2] >= '1' && a[2] <= '6') ? a[2] - '0' : 0;
-    }
+    for (const std::string& a : args)
+        if (option_letter(a) == 'T') level = a.size() >= 3 && a[2] >= '1' && a[2] <= '6' ? a[2] - '0' : 0;
     return level;
 }
 
@@ -39,16 +41,10 @@ std::string describe(const ExitStatus& s) {
 #endif
         return "killed by signal " + std::to_string(s.code) + (what ? std::string(" (") + what + ")" : "");
     }
-    switch (s.code) {
-    case 0:
-        return "0 (completed)";
-    case 1:
-        return "1 (ended early, input untouched)";
-    case 255:
-        return "255, that is -1 (ended early, input untouched)";
-    default:
-        return std::to_string(s.code) + " (not a status the host knows)";
-    }
+    if (s.code == 0) return "0 (completed)";
+    if (s.code == 1) return "1 (ended early, input untouched)";
+    if (s.code == 255) return "255, that is -1 (ended early, input untouched)";
+    return std::to_string(s.code) + " (not a status the host knows)";
 }
 
 namespace {
@@ -77,11 +73,6 @@ struct Look {
     EndingCheck c;
 
     void problem(std::string s) { c.problems.push_back(std::move(s)); }
-    // A regular file under n after the run.
-    bool has(const std::string& n) const {
-        const DirEntry* e = entry(after, n);
-        return e && e->regular;
-    }
     // As the host left it before the run, absence included.
     bool as_before(const std::string& n) const {
         const DirEntry* a = entry(after, n);
@@ -97,12 +88,10 @@ struct Look {
     }
     // The file that holds the result, as the host will read it.
     void result_in(const std::string& file, const std::string& why) {
-        if (!has(file)) {
-            problem(why + ": " + file + " should hold the result, but is missing");
-        } else {
-            c.returned = file;
-            c.returned_is_result = true;
-        }
+        const DirEntry* e = entry(after, file);
+        if (!e || !e->regular) return problem(why + ": " + file + " should hold the result, but is missing");
+        c.returned = file;
+        c.returned_is_result = true;
     }
 };
 

@@ -11,10 +11,12 @@
 
 namespace drafthost {
 
-// The debug level the program was given: an argument whose first byte is
-// '-', '/' or '$' and whose second byte is 'T' or 't' sets it to its third
-// byte when that is a digit from 1 to 6, and to 0 otherwise; the last such
-// argument decides.
+// The letter of an option: an argument whose first byte is '-', '/' or '$',
+// its second byte upper-cased; 0 for any other argument.
+char option_letter(const std::string& arg);
+
+// The debug level the program was given: a "T" option sets it to its third
+// byte when that is a digit from 1 to 6, and to 0 otherwise; the last decides.
 int debug_level(const std::vector<std::string>& args);
 
 // How the name the drawing was put under relates to the exchange file's.

@@ -66,10 +66,6 @@ int usage_error(const std::string& message) {
     return 2;
 }
 
-bool plain_file_name(const std::string& n) {
-    return !n.empty() && n != "." && n != ".." && n.find('/') == std::string::npos && n.find('\0') == std::string::npos;
-}
-
 // What the command line asks for.
 struct Args {
     SessionOptions options;  // --stdout and --stderr in options.launch
@@ -151,26 +147,13 @@ int parse_args(int argc, char** argv, Args& a) {
     if (i == 0) return usage_error("no -- before PROGRAM");
     if (i >= argc) return usage_error("no PROGRAM after --");
     if (o.name) {
-        if (!plain_file_name(*o.name)) return usage_error("NAME must be a plain file name");
+        if (o.name->empty() || *o.name == "." || *o.name == ".." || o.name->find('/') != std::string::npos)
+            return usage_error("NAME must be a plain file name");
         if (clashes_with_handoff(*o.name))
             return usage_error("NAME " + *o.name + " is one of the hand-off's own file names");
     }
     a.options.launch.command.assign(argv + i, argv + argc);
     return kGoOn;
-}
-
-// The report's head: how the program ended, its debug level and where it ran.
-void report_run(const Session& s, const SessionOptions& o) {
-    std::cout << "exit status: " << describe(s.status) << "\n";
-    std::cout << "debug level: " << s.level << "\n";
-    if (o.prepared_dir) {
-        std::cout << "working directory (prepared): " << s.dir << "\n";
-        std::cout << "drawing: " << (s.prepared.name ? *s.prepared.name : "none, no exchange file") << "\n";
-    }
-}
-
-void report_notes(const std::vector<std::string>& notes) {
-    for (const std::string& n : notes) std::cout << "note: " << n << "\n";
 }
 
 // The returned file's lines between "---" lines, and the summary.
@@ -205,9 +188,7 @@ int report_verdict(const std::vector<std::string>& problems, bool picture_failed
     else
         std::cout << "verdict: contract broken (" << problems.size()
                   << (problems.size() == 1 ? " problem" : " problems") << ")\n";
-    std::cout.flush();
-    if (picture_failed) return 2;
-    return problems.empty() ? 0 : 3;
+    return picture_failed ? 2 : problems.empty() ? 0 : 3;
 }
 
 // A run already made, as --check describes it.
@@ -254,10 +235,14 @@ int main(int argc, char** argv) {
     f.after = s.after;
     f.measure_fills = !a.args_reencoded;
     const Verdict v = check_run(f);
-    if (check_only) std::cout << "exit status: " << describe(s.status) << "\n";
-    else report_run(s, a.options);
-    report_notes(v.ending.notes);
-    report_notes(v.records.notes);
+    // The report's head: how the program ended, its debug level and where it ran.
+    std::cout << "exit status: " << describe(s.status) << "\n";
+    if (!check_only) std::cout << "debug level: " << s.level << "\n";
+    if (a.options.prepared_dir) {
+        std::cout << "working directory (prepared): " << s.dir << "\n";
+        std::cout << "drawing: " << (s.prepared.name ? *s.prepared.name : "none, no exchange file") << "\n";
+    }
+    for (const std::string& n : v.ending.notes) std::cout << "note: " << n << "\n";
     if (v.ending.returned) report_records(*v.ending.returned, v.ending.returned_is_result, v.records);
     else std::cout << "summary: no records returned\n";
     const bool picture_failed = !a.svg_path.empty() && !write_picture(a.svg_path, s.drawing, v.records);

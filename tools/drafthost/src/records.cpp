@@ -13,89 +13,58 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Walks a line from left to right, one expected piece at a time.
-class Scan {
-   public:
-    explicit Scan(std::string_view s) : s_(s) {}
-
-    bool lit(std::string_view t) {
-        if (s_.substr(p_, t.size()) != t) return false;
-        p_ += t.size();
-        return true;
-    }
-    // A number as "%.Nf" prints it: optional minus, the integer part without
-    // leading zeros, a point and exactly N decimals. "nan" and "inf" are no
-    // numbers to the host, which cannot draw them.
-    bool fixed(int decimals) {
-        lit("-");
-        if (!integer_part()) return false;
-        if (!lit(".")) return false;
-        for (int i = 0; i < decimals; ++i)
-            if (!digit()) return false;
-        return !at_digit();
-    }
-    // "%d": optional minus, no leading zeros.
-    bool dec() {
-        lit("-");
-        return integer_part();
-    }
-    // "%x": lower-case hexadecimal without leading zeros.
-    bool hex() {
-        std::size_t start = p_;
-        while (p_ < s_.size() && (is_digit(s_[p_]) || (s_[p_] >= 'a' && s_[p_] <= 'f'))) ++p_;
-        if (p_ == start) return false;
-        return !(s_[start] == '0' && p_ - start > 1);
-    }
-    bool done() const { return p_ == s_.size(); }
-
-   private:
-    bool at_digit() const { return p_ < s_.size() && is_digit(s_[p_]); }
-    bool digit() {
-        if (!at_digit()) return false;
-        ++p_;
-        return true;
-    }
-    bool integer_part() {
-        if (lit("0")) return !at_digit();
-        if (!digit()) return false;
-        while (digit()) {}
-        return true;
-    }
-
-    std::string_view s_;
-    std::size_t p_ = 0;
-};
+// Each takes its piece off the front of a line, or answers false.
+bool lit(std::string_view& s, std::string_view t) {
+    if (s.substr(0, t.size()) != t) return false;
+    s.remove_prefix(t.size());
+    return true;
+}
+std::size_t digits(std::string_view& s) {
+    std::size_t n = 0;
+    while (n < s.size() && is_digit(s[n])) ++n;
+    s.remove_prefix(n);
+    return n;
+}
+// "%d": optional minus, no leading zeros.
+bool dec(std::string_view& s) {
+    lit(s, "-");
+    const bool zero = !s.empty() && s[0] == '0';
+    const std::size_t n = digits(s);
+    return n == 1 || (n > 1 && !zero);
+}
+// A number as "%.Nf" prints it: "%d" and a point with exactly N decimals.
+// "nan" and "inf" are no numbers to the host, which cannot draw them.
+bool fixed(std::string_view& s, std::size_t decimals) { return dec(s) && lit(s, ".") && digits(s) == decimals; }
+// "%x": lower-case hexadecimal without leading zeros.
+bool hex(std::string_view& s) {
+    const std::size_t n = std::min(s.find_first_not_of("0123456789abcdef"), s.size());
+    const bool ok = n == 1 || (n > 1 && s[0] != '0');
+    s.remove_prefix(n);
+    return ok;
+}
 
 // "cn0 W H D C" of the fill (sep " "), "cn0 W, H, D, C" of the restoring block (", ").
-bool size_record(std::string_view line, std::string_view sep) {
-    Scan s(line);
-    return s.lit("cn0 ") && s.fixed(2) && s.lit(sep) && s.fixed(2) && s.lit(sep) && s.fixed(2) && s.lit(sep) &&
-           s.dec() && s.done();
+bool size_record(std::string_view s, std::string_view sep) {
+    return lit(s, "cn0 ") && fixed(s, 2) && lit(s, sep) && fixed(s, 2) && lit(s, sep) && fixed(s, 2) && lit(s, sep) &&
+           dec(s) && s.empty();
 }
 bool fill_size(std::string_view line) { return size_record(line, " "); }
 
-bool restore_class(std::string_view line) {
-    Scan s(line);
-    return s.lit("cn") && s.dec() && s.done();
+bool restore_class(std::string_view s) { return lit(s, "cn") && dec(s) && s.empty(); }
+
+bool fill_text(std::string_view s) {
+    return lit(s, "ch ") && fixed(s, 10) && lit(s, " ") && fixed(s, 10) && lit(s, " ") && fixed(s, 10) && lit(s, " ") &&
+           fixed(s, 10) && lit(s, " \"");
 }
 
-bool fill_text(std::string_view line) {
-    Scan s(line);
-    return s.lit("ch ") && s.fixed(10) && s.lit(" ") && s.fixed(10) && s.lit(" ") && s.fixed(10) && s.lit(" ") &&
-           s.fixed(10) && s.lit(" \"");
+bool circle(std::string_view s) {
+    return lit(s, "ci ") && fixed(s, 12) && lit(s, " ") && fixed(s, 12) && lit(s, " ") && fixed(s, 12) && lit(s, " ") &&
+           s.empty();
 }
 
-bool circle(std::string_view line) {
-    Scan s(line);
-    return s.lit("ci ") && s.fixed(12) && s.lit(" ") && s.fixed(12) && s.lit(" ") && s.fixed(12) && s.lit(" ") &&
-           s.done();
-}
-
-bool attribute(std::string_view line) {
-    Scan s(line);
-    if (s.lit("lg") || s.lit("ly")) return s.hex() && s.done();
-    if (s.lit("lt") || s.lit("lc") || s.lit("pn")) return s.dec() && s.done();
-    return false;
+bool attribute(std::string_view s) {
+    if (lit(s, "lg") || lit(s, "ly")) return hex(s) && s.empty();
+    return (lit(s, "lt") || lit(s, "lc") || lit(s, "pn")) && dec(s) && s.empty();
 }
 
 bool starts(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }

@@ -59,7 +59,6 @@ struct Line {
 struct RecordCheck {
     std::vector<Line> lines;
     std::vector<std::string> problems;  // each names its line number
-    std::vector<std::string> notes;     // what is no fault but worth telling
     std::array<std::size_t, kKinds> count{};
     std::size_t fills() const { return count[static_cast<std::size_t>(Kind::FillText)]; }
 };

@@ -10,6 +10,8 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -82,46 +84,31 @@ ExitStatus run_program(const Launch& l) {
     std::vector<char*> argv;
     for (const std::string& a : l.command) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-
-    // The child reports here why it could not start the program: errno, its
-    // sign telling the start itself (negative) from the steps before.
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) throw SetupError(std::string("pipe: ") + std::strerror(errno));
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int e = 0;
-        const int null = ::open("/dev/null", O_RDONLY);
-        if (::chdir(l.dir.c_str()) != 0 || null < 0 || (l.no_stdin ? ::close(0) : ::dup2(null, 0)) < 0 ||
-            ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
-            e = errno;
-        } else {
-            if (l.limit_seconds) ::alarm(l.limit_seconds);  // a run that hangs ends by SIGALRM
-            ::execvp(program.c_str(), argv.data());
-            e = -errno;
-        }
-        ssize_t ignored = ::write(report[1], &e, sizeof e);
-        (void)ignored;
-        ::_exit(127);
-    }
-    ::close(report[1]);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addchdir_np(&fa, l.dir.c_str());
+    if (l.no_stdin) posix_spawn_file_actions_addclose(&fa, 0);
+    else posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&fa, out, 1);
+    posix_spawn_file_actions_adddup2(&fa, err, 2);
+    pid_t pid = 0;
+    const int e = ::posix_spawnp(&pid, program.c_str(), &fa, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
     for (int fd : {out, err})
         if (fd != 2 && !(fd == err && err == out)) ::close(fd);
-    if (pid < 0) {
-        ::close(report[0]);
-        throw SetupError(std::string("fork: ") + std::strerror(errno));
-    }
-    int e = 0, raw = 0;
-    ssize_t got;
-    do got = ::read(report[0], &e, sizeof e);
-    while (got < 0 && errno == EINTR);
-    ::close(report[0]);
-    while (::waitpid(pid, &raw, 0) < 0)
-        if (errno != EINTR) throw SetupError(std::string("waitpid: ") + std::strerror(errno));
-    if (got == static_cast<ssize_t>(sizeof e) && e < 0)
+    if (e == ENOENT || e == EACCES || e == ENOEXEC)
         throw SetupError("cannot run " + l.command[0] +
                          (program.find('/') == std::string::npos ? ": not found in PATH" : ": not an executable file"));
-    if (got == static_cast<ssize_t>(sizeof e))
-        throw SetupError("cannot start " + l.command[0] + ": " + std::strerror(e));
+    if (e) throw SetupError("cannot start " + l.command[0] + ": " + std::strerror(e));
+    // A run still going after the limit is ended by SIGALRM, as one that hangs.
+    struct sigaction wake = {};
+    wake.sa_handler = [](int) {};  // no restart: the wait below returns
+    if (l.limit_seconds) ::sigaction(SIGALRM, &wake, nullptr), ::alarm(l.limit_seconds);
+    int raw = 0;
+    while (::waitpid(pid, &raw, 0) < 0)
+        if (errno != EINTR) throw SetupError(std::string("waitpid: ") + std::strerror(errno));
+        else ::kill(pid, SIGALRM);
+    ::alarm(0);
     ExitStatus s;
     s.signalled = WIFSIGNALED(raw);
     s.code = s.signalled ? WTERMSIG(raw) : WEXITSTATUS(raw);

@@ -12,13 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A directory's absolute name, without "." or ".." parts or a trailing slash.
-std::string absolute_dir(const std::string& dir) {
-    fs::path p = fs::absolute(dir).lexically_normal();
-    if (!p.has_filename() && p.has_relative_path()) p = p.parent_path();
-    return p.string();
-}
-
 std::string make_temp_dir() {
     const char* tmp = std::getenv("TMPDIR");
     const std::string base = (tmp && *tmp) ? tmp : "/tmp";
@@ -65,7 +58,7 @@ Session run_session(const SessionOptions& o) {
     if (o.prepared_dir) {
         std::error_code ec;
         if (!fs::is_directory(*o.prepared_dir, ec)) throw SetupError(*o.prepared_dir + " is not a directory");
-        s.dir = absolute_dir(*o.prepared_dir);
+        s.dir = fs::canonical(*o.prepared_dir).string();
         s.prepared.before = read_dir(s.dir);
         s.prepared.name = find_drawing(*o.prepared_dir, s.prepared.before, o.name);
         if (s.prepared.name) s.drawing = s.prepared.before.at(*s.prepared.name).bytes;

@@ -53,23 +53,4 @@ std::string sjis_to_utf8(std::string_view sjis) { return convert(sjis, false); }
 
 std::string sjis_to_report(std::string_view sjis) { return convert(sjis, true); }
 
-std::vector<std::string_view> sjis_chars(std::string_view sjis) {
-    std::vector<std::string_view> out;
-    for (std::size_t i = 0; i < sjis.size(); i += out.back().size())
-        out.push_back(sjis.substr(i, sjis_lead(sjis[i]) && i + 1 < sjis.size() ? 2 : 1));
-    return out;
-}
-
-std::string xml_escape(std::string_view s) {
-    static const char* const kEntities[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
-    std::string out;
-    for (char ch : s) {
-        const std::size_t k = std::string_view("&<>\"'").find(ch);
-        if (k != std::string_view::npos) out += kEntities[k];
-        else if (static_cast<unsigned char>(ch) < 0x20 && ch != '\t') out += kReplacement;
-        else out += ch;
-    }
-    return out;
-}
-
 }  // namespace drafthost
