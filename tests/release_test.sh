@@ -2,7 +2,7 @@
 # The release rebuilt and the Linux install checked (docs/testing.md lists
 # every check): 1. two clean copies of the tree, built one after the other at
 # different paths, give the same bytes; 2. the install from the first copy's
-# Linux build; 3. its Debian package.
+# Linux build; 3. its release zip; 4. its Debian package.
 #
 # Everything happens in build-release-test/, which is removed when all
 # passed. Needs what the Windows suite needs, zip, mandoc or groff, man-db,
@@ -93,7 +93,49 @@ example() {  # N: the Nth .EX block of the page, its escapes undone
 printed=$(cd "$work" && TMPDIR=$work PATH=$p/bin:$PATH bash -c "$(example 1)" 2>&1)
 [ "$printed" = "$(example 2)" ] || bad "the page's example prints otherwise:"$'\n'"$printed"
 
-# 3. The Debian package
+# 3. The zip, as a Windows user gets it: named with the project's version,
+# SHA256SUMS beside it that matches, and in it exactly the 32-bit .exe (a
+# console program needing Windows' own DLLs alone, the version in its version
+# resource), the licence, the example and the two guides with CR LF line ends,
+# the Japanese one UTF-8 with a byte-order mark (what Notepad reads as UTF-8),
+# the English one ASCII.
+release_zip() (
+  no() { bad "$*"; exit 1; }
+  dist=$work/one/linetext/dist
+  zip=$(echo "$dist"/linetext-*-win32.zip)
+  version=$(sed -n 's/^project(linetext VERSION \([0-9.]*\) .*/\1/p' "$top/CMakeLists.txt")
+  [ "$(basename "$zip")" = "linetext-$version-win32.zip" ] || no "zip $zip is not named for version $version"
+  [ "$(cat "$dist/SHA256SUMS")" = "$(cd "$dist" && sha256sum "linetext-$version-win32.zip")" ] &&
+    (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || no "SHA256SUMS does not match the zip alone"
+  names=$(cmake -E tar tf "$zip" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
+  [ "$names" = "LICENSE README-en.txt README-ja.txt examples/JWC_TEMP.TXT linetext.exe " ] || no "zip holds: $names"
+  t=$work/zip && mkdir -p "$t" && (cd "$t" && cmake -E tar xf "$zip") || exit 1
+  cmp -s "$t/examples/JWC_TEMP.TXT" "$top/examples/JWC_TEMP.TXT" && cmp -s "$t/LICENSE" "$top/LICENSE" ||
+    no "zip's example or licence differs"
+  for g in "$t/README-en.txt" "$t/README-ja.txt"; do
+    ! LC_ALL=C grep -q -v $'\r$' "$g" && [ "$(tail -c 2 "$g" | od -An -tx1)" = " 0d 0a" ] &&
+      grep -q "linetext-$version-win32.zip" "$g" || no "$(basename "$g"): not all lines end in CR LF, or no version"
+  done
+  LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' < "$t/README-en.txt") && no "README-en.txt is not ASCII"
+  [ "$(head -c 3 "$t/README-ja.txt" | od -An -tx1)" = " ef bb bf" ] && iconv -f UTF-8 -t UTF-8 "$t/README-ja.txt" >/dev/null ||
+    no "README-ja.txt is not UTF-8 with a byte-order mark"
+  head=$(i686-w64-mingw32-objdump -p "$t/linetext.exe")
+  [ "$(echo "$head" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')" = "KERNEL32.dll msvcrt.dll " ] &&
+    echo "$head" | grep -q '^Magic.*(PE32)' && echo "$head" | grep -q 'Subsystem.*(Windows CUI)' ||
+    no "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"
+  # FileVersion and ProductVersion strings (UTF-16), then the fixed
+  # FILEVERSION after the signature 0xFEEF04BD: minor, major, build, patch
+  # as little-endian 16-bit words.
+  v=$(i686-w64-mingw32-strings -el "$t/linetext.exe" | grep -A1 -x -E 'FileVersion|ProductVersion' | grep -v -x -E 'FileVersion|ProductVersion|--' | sort -u)
+  off=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$t/linetext.exe" | head -1 | cut -d: -f1)
+  set -- $(od -An -tu2 -j $((${off:-0} + 8)) -N 8 "$t/linetext.exe")
+  [ "$v" = "$version" ] && [ -n "$off" ] && [ "${2:-}.${1:-}.${4:-}" = "$version" ] ||
+    no "version resource: strings '$v', fixed ${2:-}.${1:-}.${4:-}, wanted $version"
+  echo "release: $(basename "$zip") ($(wc -c < "$zip") bytes), version $version in the .exe, SHA256SUMS matches"
+)
+release_zip || fail=1
+
+# 4. The Debian package
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$b/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
 deb=$b/pkg/linetext_${version}_$arch.deb
