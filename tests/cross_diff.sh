@@ -1,9 +1,7 @@
 #!/bin/bash
-# Cross-build comparison: random cases of tests/crossgen.cpp, each run by
-# tests/e2e/run_case.sh through the Linux build and each .exe under Wine, must
-# leave the same bytes: files, exit status, console output without CRs
-# (docs/testing.md says more). A difference prints the case's seed and the
-# command that runs it again.
+# Cross-build comparison (docs/testing.md): random cases of tests/crossgen.cpp
+# run through the Linux build and each .exe under Wine must leave the same
+# bytes. A difference prints the case's seed and the command that runs it again.
 #
 #   tests/cross_diff.sh [CASES [SEED]]
 #
@@ -15,12 +13,8 @@
 #   EXE_i686 [build-win-i686/linetext.exe], EXE_x86_64 [build-win-x86_64/linetext.exe]
 #   WINE_i686 [/usr/lib/wine/wine], WINE_x86_64 [/usr/lib/wine/wine64], WINESERVER
 #   WINEPREFIX_i686, WINEPREFIX_x86_64 [CROSS_DIR/wine-ARCH]: made when missing
-#   JA_LOCPATH    a folder holding the compiled ja_JP.UTF-8 locale [CROSS_DIR/locale,
-#                 compiled there with localedef when missing]
-#
-# Every Wine run is made under ja_JP.UTF-8 (code page 932) with the arguments
-# in UTF-8, which Wine turns back into the generator's Shift-JIS bytes; without
-# that locale, cases with non-ASCII arguments are left out (a failure on CI).
+#   JA_LOCPATH    the compiled ja_JP.UTF-8 locale [CROSS_DIR/locale, made when missing];
+#                 without it, cases with non-ASCII arguments are left out (a failure on CI)
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tests/win/wine_setup.sh"

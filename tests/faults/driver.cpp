@@ -1,26 +1,23 @@
-// The fault driver of both platforms: runs the fault-injection build
-// (inject.cpp) once per fault at every call index of every OS call it makes,
-// and checks each run from outside with the host contract (check_run of
-// tools/drafthost), started and read back by drafthost's runner. Under Wine it is a Windows program, so that all runs
-// share one Wine session.
+// The fault driver of both platforms (docs/reliability.md): runs the
+// fault-injection build (inject.cpp) once per fault at every call index of
+// every OS call it makes, and checks each run with the host contract's
+// check_run, started and read back by drafthost's runner. Under Wine it is a
+// Windows program, so that all runs share one Wine session.
 //
 //   faults_driver PROGRAM WORKDIR [K/N]
 //
 // With K/N, only every Nth faulted run from the Kth on (counted from 0) is
-// made, so that N drivers can share the work. With FAULT_BROKEN=1 in the
-// environment the injected failures are taken for successes (a program that
-// does not look at its calls' results), and every case must show violations.
+// made, so that N drivers can share the work. With FAULT_BROKEN=1 the
+// injected failures are taken for successes, and every case must show
+// violations (the self-test).
 //
-// For each case a clean run counts the calls; then each call index meets, in
-// a fresh directory, one error of each class the platform layer tells apart
-// (once, and from then on), a short transfer, and a kill just before and just
-// after it. A run must keep the host contract; an interruption, a short
-// transfer, a file held a moment or a failure the layer takes for none must
-// end exactly as the clean run; status 0 never follows a failed sync of the
-// result. On Windows the program waits 5 s at most in all, exactly that long
-// for a file held for good, and the host's file may be left under the case
-// change's intermediate name after a kill between its two moves, or after the
-// second move and its way back both failed for good (counted apart).
+// Beyond the contract: an interruption, a short transfer, a file held a
+// moment or a failure the layer takes for none must end exactly as the clean
+// run; status 0 never follows a failed sync of the result. On Windows the
+// program waits 5 s at most in all, exactly that long for a file held for
+// good, and the host's file may be left under the case change's intermediate
+// name after a kill between its two moves, or after the second move and its
+// way back both failed for good (counted apart).
 //
 // The last line is "faults: N runs over C calls, V violated"; the exit status
 // is 0 when nothing was violated.
