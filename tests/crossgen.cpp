@@ -1,28 +1,20 @@
 // crossgen: writes seeded random cases for the cross-build comparison
-// (tests/cross_diff.sh): an exchange file and an option list each, aimed at
-// the places where builds could part: extreme widths and spacings, axis-
-// parallel and nearly axis-parallel lines, huge and tiny coordinates,
-// negative zeros, Shift-JIS texts, every debug level, long lines, attributes.
+// (tests/cross_diff.sh; docs/testing.md lists what they aim at), an exchange
+// file and an option list each.
 //
 //   crossgen DIR SEED COUNT
 //
-// Case k (0-based) is made from seed SEED + k alone and written to
-// DIR/<SEED+k>/: in/ (the exchange file, under "JWC_TEMP.TXT" or
-// "jwc_temp.txt", or nothing) and args (one argument a line, Shift-JIS). So
-// "crossgen DIR S 1" makes again the case whose seed is S. The same seed
-// gives the same bytes on every machine: our own random numbers, and every
-// number printed from integers or fixed texts.
-//
-// Arguments never hold '*' or '?' (the Windows runtime expands them into
-// file names), line ends or bytes that are no valid Shift-JIS (Wine cannot
-// pass those): every other byte they may hold reaches the program as it is.
-#include <sys/stat.h>
-
-#include <cerrno>
+// "crossgen DIR S 1" makes again the case whose seed is S; the same seed
+// gives the same bytes on every machine (our own random numbers, every
+// number printed from integers or fixed texts). Arguments never hold '*' or
+// '?' (the Windows runtime expands them into file names), line ends or bytes
+// that are no valid Shift-JIS (Wine cannot pass those).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include "rng.h"
@@ -264,26 +256,24 @@ void exchange_file(Rng& r, std::string& f) {
     }
 }
 
-bool write_file(const std::string& path, const std::string& bytes) {
-    FILE* fp = std::fopen(path.c_str(), "wb");
-    if (!fp) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
-    return std::fclose(fp) == 0 && ok;
-}
-
-bool make_dir(const std::string& path) { return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST; }
-
-bool make_case(const std::string& dir, std::uint64_t seed) {
+// Case k (0-based) from seed SEED + k alone: DIR/<SEED+k>/args, and the
+// exchange file in DIR/<SEED+k>/in/ under either name, or none.
+void make_case(const std::filesystem::path& dir, std::uint64_t seed) {
     Rng r{seed};
-    std::string c = dir + "/" + std::to_string(seed);
-    if (!make_dir(c) || !make_dir(c + "/in")) return false;
+    const std::filesystem::path c = dir / std::to_string(seed);
+    std::filesystem::create_directories(c / "in");
     std::string args, file;
     args_file(r, args);
     exchange_file(r, file);
-    unsigned name = r.below(100);
-    if (name < 3) return write_file(c + "/args", args);  // no exchange file
-    return write_file(c + "/args", args) &&
-           write_file(c + "/in/" + (name < 10 ? "jwc_temp.txt" : "JWC_TEMP.TXT"), file);
+    auto put = [](const std::filesystem::path& p, const std::string& bytes) {
+        std::ofstream out(p, std::ios::binary);
+        out << bytes;
+        out.close();
+        if (!out) throw std::runtime_error("cannot write " + p.string());
+    };
+    put(c / "args", args);
+    const unsigned name = r.below(100);
+    if (name >= 3) put(c / "in" / (name < 10 ? "jwc_temp.txt" : "JWC_TEMP.TXT"), file);
 }
 
 }  // namespace
@@ -293,17 +283,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: crossgen DIR SEED COUNT\n");
         return 2;
     }
-    std::uint64_t seed = std::strtoull(argv[2], nullptr, 10);
-    unsigned long count = std::strtoul(argv[3], nullptr, 10);
-    if (!make_dir(argv[1])) {
-        std::perror(argv[1]);
+    const std::uint64_t seed = std::strtoull(argv[2], nullptr, 10);
+    try {
+        for (unsigned long k = 0, count = std::strtoul(argv[3], nullptr, 10); k < count; k++)
+            make_case(argv[1], seed + k);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "crossgen: %s\n", e.what());
         return 1;
-    }
-    for (unsigned long k = 0; k < count; k++) {
-        if (!make_case(argv[1], seed + k)) {
-            std::perror(argv[1]);
-            return 1;
-        }
     }
     return 0;
 }

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "run/state.h"
@@ -21,13 +21,8 @@ std::string written(F body) {
     body();
     tf_close(fpw, 0);
     fpw = nullptr;
-    std::string out;
-    if (FILE* f = std::fopen(name, "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        std::fclose(f);
-    }
+    std::ifstream in(name, std::ios::binary);
+    std::string out(std::istreambuf_iterator<char>(in), {});
     std::remove(name);
     return out;
 }

@@ -120,33 +120,24 @@ TEST(Format, IntegersMatchSnprintf) {
 
 // Whole formats of the program: literal text between the conversions, and
 // each value taken in turn.
+#define EXPECT_AS_SNPRINTF(...)                                                                    \
+    do {                                                                                           \
+        char a[FMT_LINE_MAX], b[FMT_LINE_MAX];                                                     \
+        EXPECT_EQ(format_into(a, sizeof a, __VA_ARGS__), std::snprintf(b, sizeof b, __VA_ARGS__)); \
+        EXPECT_STREQ(a, b);                                                                        \
+    } while (0)
+
 TEST(Format, TheProgramsFormatsMatchSnprintf) {
-    char a[FMT_LINE_MAX], b[FMT_LINE_MAX];
-    for (char form : {' ', '/', '-'}) {
-        format_into(a, sizeof a, "##  hp%d%c  %.2f %.2f \n", -3, form, 12.345, -0.005);
-        std::snprintf(b, sizeof b, "##  hp%d%c  %.2f %.2f \n", -3, form, 12.345, -0.005);
-        EXPECT_STREQ(a, b);
-    }
-    format_into(a, sizeof a, "lg%x\nly%x\nlt%d\nlc%d\n", 15, -1, 0, -2147483647);
-    std::snprintf(b, sizeof b, "lg%x\nly%x\nlt%d\nlc%d\n", 15, -1, 0, -2147483647);
-    EXPECT_STREQ(a, b);
-    format_into(a, sizeof a, "##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", 1u, 4294967295u, 150000u);
-    std::snprintf(b, sizeof b, "##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", 1u, 4294967295u, 150000u);
-    EXPECT_STREQ(a, b);
+    for (char form : {' ', '/', '-'}) EXPECT_AS_SNPRINTF("##  hp%d%c  %.2f %.2f \n", -3, form, 12.345, -0.005);
+    EXPECT_AS_SNPRINTF("lg%x\nly%x\nlt%d\nlc%d\n", 15, -1, 0, -2147483647);
+    EXPECT_AS_SNPRINTF("##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", 1u, 4294967295u, 150000u);
     // A text is copied as it stands: Shift_JIS bytes, a '%' of its own, empty, long.
     const std::string longest(255, 'w');
-    for (const char* text : {"\x97\x76\x8c\x60 %d%s%%", "", "=", longest.c_str()}) {
-        format_into(a, sizeof a, "%s %.9f %.9f %.9f %.9f \"%s\n", "ch", 1.0, -2.5, 1e-9, 0.0, text);
-        std::snprintf(b, sizeof b, "%s %.9f %.9f %.9f %.9f \"%s\n", "ch", 1.0, -2.5, 1e-9, 0.0, text);
-        EXPECT_STREQ(a, b);
-    }
+    for (const char* text : {"\x97\x76\x8c\x60 %d%s%%", "", "=", longest.c_str()})
+        EXPECT_AS_SNPRINTF("%s %.9f %.9f %.9f %.9f \"%s\n", "ch", 1.0, -2.5, 1e-9, 0.0, text);
     // The longest record there is: eight doubles at the end of the range fit a line.
     const double m = -DBL_MAX;
-    int n = format_into(a, sizeof a, "sl %.12f %.12f %.12f %.12f %.12f %.12f %.12f %.12f\n", m, m, m, m, m, m, m, m);
-    int want =
-        std::snprintf(b, sizeof b, "sl %.12f %.12f %.12f %.12f %.12f %.12f %.12f %.12f\n", m, m, m, m, m, m, m, m);
-    EXPECT_EQ(n, want);
-    EXPECT_STREQ(a, b);
+    EXPECT_AS_SNPRINTF("sl %.12f %.12f %.12f %.12f %.12f %.12f %.12f %.12f\n", m, m, m, m, m, m, m, m);
 }
 
 TEST(Format, TruncationStaysInsideCapacity) {
