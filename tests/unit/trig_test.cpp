@@ -1,13 +1,9 @@
 // The fill's own sin, cos and atan2 against the C library's over millions of
-// arguments of their domain: sin and cos on [-pi, pi], atan2 on finite pairs.
-// Every result must lie within 1 ulp of the library's; where the
-// two differ, ours must be no further from the exact value (taken from the
-// long double functions) than the library's: the C library is not correctly
-// rounded everywhere, ours is but for far rarer cases.
+// arguments of their domain: within 1 ulp of the library's, and where the two
+// differ, no further from the exact value (the long double functions).
 //
 // LINETEXT_TRIG_ARGS sets the arguments per kind (default 200000, about a
-// second, also under the sanitizers); the counts are printed. The
-// measurement in docs/reliability.md is LINETEXT_TRIG_ARGS=25000000.
+// second, also under the sanitizers); docs/reliability.md has the measurement.
 #include "fill/trig.h"
 
 #include <gtest/gtest.h>
