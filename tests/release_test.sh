@@ -11,6 +11,7 @@
 #   bash tests/release_test.sh
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/tests/win/wine_setup.sh"
 work=$top/build-release-test
 rm -rf "$work"
 mkdir -p "$work"
@@ -119,10 +120,7 @@ release_zip() (
   LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' < "$t/README-en.txt") && no "README-en.txt is not ASCII"
   [ "$(head -c 3 "$t/README-ja.txt" | od -An -tx1)" = " ef bb bf" ] && iconv -f UTF-8 -t UTF-8 "$t/README-ja.txt" >/dev/null ||
     no "README-ja.txt is not UTF-8 with a byte-order mark"
-  head=$(i686-w64-mingw32-objdump -p "$t/linetext.exe")
-  [ "$(echo "$head" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')" = "KERNEL32.dll msvcrt.dll " ] &&
-    echo "$head" | grep -q '^Magic.*(PE32)' && echo "$head" | grep -q 'Subsystem.*(Windows CUI)' ||
-    no "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"
+  console i686 "$t/linetext.exe" >/dev/null || no "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"
   # FileVersion and ProductVersion strings (UTF-16), then the fixed
   # FILEVERSION after the signature 0xFEEF04BD: minor, major, build, patch
   # as little-endian 16-bit words.

@@ -14,17 +14,6 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tests/win/wine_setup.sh"
 export WINEDEBUG=-all
 fail=0
-# console ARCH EXE: fails unless EXE is a PE32 (i686) or PE32+ console
-# program needing KERNEL32 and msvcrt alone
-console() {
-  local head dlls magic=$([ "$1" = i686 ] && echo "(PE32)" || echo "(PE32+)")
-  head=$("$1-w64-mingw32-objdump" -p "$2")
-  dlls=$(echo "$head" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')
-  echo "$head" | grep -q "^Magic.*$magic" || { echo "FAIL: $1 exe is not $magic"; return 1; }
-  echo "$head" | grep -q "Subsystem.*(Windows CUI)" || { echo "FAIL: $1 exe is no console program"; return 1; }
-  [ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || { echo "FAIL: $1 exe needs DLLs: $dlls"; return 1; }
-  echo "$1: $magic console program, DLLs: $dlls"
-}
 for arch in i686 x86_64; do
   b=$top/build-win-$arch
   win_build "$top" $arch linetext || exit 1

@@ -1,11 +1,24 @@
-# Sourced by the Windows suite and the cross-build comparison: what both need
-# before Wine runs anything, kept inside the build tree.
+# Sourced by the Windows suite, the cross-build comparison and the release
+# suite: the Windows builds and what Wine needs before it runs anything, kept
+# inside the build tree.
 
 # win_build TOP ARCH TARGET...: the targets of the ARCH .exe's build, in
 # TOP/build-win-ARCH (Release, warnings as errors).
 win_build() {
   cmake -S "$1" -B "$1/build-win-$2" -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DLINETEXT_WERROR=ON >/dev/null && cmake --build "$1/build-win-$2" -j2 --target "${@:3}" >/dev/null
+}
+
+# console ARCH EXE: fails unless EXE is a PE32 (i686) or PE32+ console
+# program needing KERNEL32 and msvcrt alone
+console() {
+  local head dlls magic=$([ "$1" = i686 ] && echo "(PE32)" || echo "(PE32+)")
+  head=$("$1-w64-mingw32-objdump" -p "$2")
+  dlls=$(echo "$head" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')
+  echo "$head" | grep -q "^Magic.*$magic" || { echo "FAIL: $1 exe is not $magic"; return 1; }
+  echo "$head" | grep -q "Subsystem.*(Windows CUI)" || { echo "FAIL: $1 exe is no console program"; return 1; }
+  [ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || { echo "FAIL: $1 exe needs DLLs: $dlls"; return 1; }
+  echo "$1: $magic console program, DLLs: $dlls"
 }
 
 # ja_locale DIR: ja_JP.UTF-8 compiled from Debian's locales package into DIR,
