@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -152,6 +153,14 @@ TEST_F(SessionTest, SignalsAndUnstartablePrograms) {
     EXPECT_THROW(run(root_ + "/no-such-program"), SetupError);
     std::ofstream(root_ + "/plain") << "not runnable";
     EXPECT_THROW(run(root_ + "/plain"), SetupError);
+
+    // A run still going after its limit is ended as one that hangs.
+    Launch l;
+    l.dir = root_;
+    l.command = {"sleep", "5"};
+    l.limit_seconds = 1;
+    const ExitStatus hung = run_program(l);
+    EXPECT_TRUE(hung.signalled && hung.code == SIGALRM) << describe(hung);
 }
 
 // The command line end to end: report on stdout, exit status 0, 3 or 2.
