@@ -117,8 +117,7 @@ run() {
 
 if [ $mode = results ]; then
   for c in "${@:2}"; do
-    c=${c%/}
-    case $c in /*) ;; *) c=$PWD/$c ;; esac
+    c=$(abs "${c%/}")
     o=$out/${c##*/}
     run "$c"
   done

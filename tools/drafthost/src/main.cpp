@@ -191,19 +191,6 @@ int report_verdict(const std::vector<std::string>& problems, bool picture_failed
     return picture_failed ? 2 : problems.empty() ? 0 : 3;
 }
 
-// A run already made, as --check describes it.
-Session checked_session(const Args& a) {
-    Session s;
-    s.dir = a.check_dir;
-    s.drawing = read_file(a.options.drawing_path);
-    const std::string name = a.options.name.value_or(EXCHANGE_FILE);
-    s.prepared.name = name;
-    s.prepared.before[name] = DirEntry{true, s.drawing, ""};
-    s.after = read_dir(a.check_dir);
-    s.status.code = std::atoi(a.status_text.c_str()) & 255;
-    return s;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -216,7 +203,12 @@ int main(int argc, char** argv) {
     RunFacts f;
     const Launch& l = a.options.launch;
     try {
-        s = check_only ? checked_session(a) : run_session(a.options);
+        s = check_only ? fresh_session(a.options) : run_session(a.options);
+        if (check_only) {  // a run already made, as --check describes it
+            s.dir = a.check_dir;
+            s.after = read_dir(a.check_dir);
+            s.status.code = std::atoi(a.status_text.c_str()) & 255;
+        }
         // Standard error is checked when it was kept apart from standard output.
         if (!l.err.empty() && l.err != l.out) f.err = read_file(l.err);
     } catch (const SetupError& e) {

@@ -43,10 +43,19 @@ std::optional<std::string> find_drawing(const std::string& dir, const DirState& 
 
 }  // namespace
 
+Session fresh_session(const SessionOptions& o) {
+    Session s;
+    const std::string name = o.name.value_or(EXCHANGE_FILE);
+    s.drawing = read_file(o.drawing_path);
+    s.prepared.name = name;
+    s.prepared.before[name] = DirEntry{true, s.drawing, ""};
+    return s;
+}
+
 Session run_session(const SessionOptions& o) {
     const std::vector<std::string>& command = o.launch.command;
     if (command.empty()) throw SetupError("no PROGRAM given");
-    Session s;
+    Session s = o.prepared_dir ? Session{} : fresh_session(o);
     s.level = debug_level(std::vector<std::string>(command.begin() + 1, command.end()));
     struct Cleanup {
         std::string dir;  // a fresh directory, removed however the run ends
@@ -63,15 +72,11 @@ Session run_session(const SessionOptions& o) {
         s.prepared.name = find_drawing(*o.prepared_dir, s.prepared.before, o.name);
         if (s.prepared.name) s.drawing = s.prepared.before.at(*s.prepared.name).bytes;
     } else {
-        const std::string name = o.name.value_or(EXCHANGE_FILE);
-        s.drawing = read_file(o.drawing_path);
-        s.prepared.name = name;
-        s.prepared.before[name] = DirEntry{true, s.drawing, ""};
         s.dir = cleanup.dir = make_temp_dir();
-        std::ofstream out(s.dir + "/" + name, std::ios::binary);
+        std::ofstream out(s.dir + "/" + *s.prepared.name, std::ios::binary);
         out.write(s.drawing.data(), static_cast<std::streamsize>(s.drawing.size()));
         out.close();
-        if (!out) throw SetupError("cannot write " + s.dir + "/" + name);
+        if (!out) throw SetupError("cannot write " + s.dir + "/" + *s.prepared.name);
     }
     Launch l = o.launch;
     l.dir = s.dir;

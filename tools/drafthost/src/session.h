@@ -31,6 +31,9 @@ struct Session {
     DirState after;
 };
 
+// A fresh directory's session before its run: the drawing under name alone.
+Session fresh_session(const SessionOptions& options);
+
 Session run_session(const SessionOptions& options);
 
 }  // namespace drafthost
