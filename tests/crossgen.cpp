@@ -68,12 +68,6 @@ std::string size_text(Rng& r) {
     return t;
 }
 
-std::string level_text(Rng& r) {
-    static const char* const levels[] = {"0", "1", "2", "2", "2", "3", "3",  "3",
-                                         "4", "5", "5", "6", "7", "",  "3x", "t"};
-    return r.pick(levels);
-}
-
 // The option list: mostly a pattern text, then any of the others, in any
 // order, with any lead byte and either case.
 void args_file(Rng& r, std::string& out) {
@@ -86,11 +80,13 @@ void args_file(Rng& r, std::string& out) {
         static const char letters[] = "ZZMMLLKTTT";  // the option of each `what` below 10
         static const char* const colours[] = {"0", "1", "5", "9", "10", "-1", "3.7", "x", "", "007"};
         static const char* const others[] = {"e", "s", "sfoo", "x", "A", ""};
+        static const char* const levels[] = {"0", "1", "2", "2", "2", "3", "3",  "3",
+                                             "4", "5", "5", "6", "7", "",  "3x", "t"};
         if (what < 10) a += r.chance(80) ? letters[what] : static_cast<char>(letters[what] + ('a' - 'A'));
         if (what < 2) a += r.chance(5) ? std::string() : text(r, r.chance(8) ? 300 : 40);
         else if (what < 6) a += size_text(r);
         else if (what == 6) a += r.pick(colours);
-        else if (what < 10) a += level_text(r);
+        else if (what < 10) a += r.pick(levels);
         else if (what == 10) a += r.pick(others);
         else a = r.chance(50) ? "plain" : "word=1";
         out += a;
@@ -118,39 +114,32 @@ void line_points(Rng& r, std::string p[4]) {
     static const char* const near[] = {".000000000001", ".0000000000000001", "e-12", "00000001", "1"};
     p[0] = coord(r);
     p[1] = coord(r);
-    switch (r.below(8)) {
-    case 0:  // vertical
+    const unsigned k = r.below(8);
+    if (k == 0) {  // vertical
         p[2] = r.chance(30) ? (p[0] == "0" ? "-0" : p[0]) : p[0];
         p[3] = coord(r);
-        break;
-    case 1:  // horizontal
+    } else if (k == 1) {  // horizontal
         p[2] = coord(r);
         p[3] = p[1];
-        break;
-    case 2:  // nearly vertical: x2 a few ulps or a trifle off x1
+    } else if (k == 2) {  // nearly vertical: x2 a few ulps or a trifle off x1
         p[0] = std::to_string(r.range(-1000, 1000));
         p[2] = p[0] + r.pick(near);
         p[3] = coord(r);
-        break;
-    case 3:  // nearly horizontal
+    } else if (k == 3) {  // nearly horizontal
         p[1] = std::to_string(r.range(-1000, 1000));
         p[2] = coord(r);
         p[3] = p[1] + r.pick(near);
-        break;
-    case 4:  // negative zeros and zero
+    } else if (k == 4) {  // negative zeros and zero
         p[0] = r.chance(50) ? "-0" : "0";
         p[1] = r.chance(50) ? "-0" : "0";
         p[2] = r.chance(50) ? "-0" : std::to_string(r.range(-20, 20));
         p[3] = r.chance(50) ? "-0" : std::to_string(r.range(-20, 20));
-        break;
-    case 5:  // coincident
+    } else if (k == 5) {  // coincident
         p[2] = p[0];
         p[3] = p[1];
-        break;
-    default:
+    } else {
         p[2] = coord(r);
         p[3] = coord(r);
-        break;
     }
 }
 
@@ -166,35 +155,26 @@ void point_record(Rng& r, std::string& f, int slot, const std::string& x, const 
 
 // More than two point records stop the fill: only some cases have them.
 void record(Rng& r, std::string& f, bool more_points) {
-    switch (r.below(more_points ? 20 : 9)) {
-    case 0:
-    case 1:
-    case 2: {  // text record
+    const unsigned k = r.below(more_points ? 20 : 9);
+    if (k < 3) {  // text record
         f += r.chance(90) ? "ch " : "c";
         f += coord(r) + " " + coord(r) + " " + coord(r) + " " + coord(r);
         if (r.chance(90)) f += " \"" + text(r, r.chance(10) ? 300 : 60);
-        break;
-    }
-    case 3:  // comment, sometimes longer than a read
+    } else if (k == 3) {  // comment, sometimes longer than a read
         f += "#" + text(r, r.chance(15) ? 600 : 30);
-        break;
-    case 4: {
+    } else if (k == 4) {
         static const char* const heads[] = {"cn0 ", "cn", "cn\"", "cc"};
-        unsigned h = r.below(4);
+        const unsigned h = r.below(4);
         f += heads[h];
         if (h == 0) f += size_text(r) + " " + size_text(r) + " " + size_text(r) + " " + std::to_string(r.range(-2, 12));
         else if (h == 2) f += text(r, 40);
         else f += std::to_string(r.range(-1, 21));
-        break;
-    }
-    case 5: {
+    } else if (k == 5) {
         static const char* const attrs[] = {"lg", "ly", "lt", "lc", "pn"};
         static const char* const values[] = {"0", "1", "9", "a", "f", "10", "14", "20", "-1", "ff", "0x3", "x"};
         f += r.pick(attrs);
         f += r.pick(values);
-        break;
-    }
-    case 6: {  // other records; the text-size tables given one number more than they hold
+    } else if (k == 6) {  // other records; the text-size tables given one number more than they hold
         // clang-format off
         static const char* const fixed[] = {"hq", "bz", "pl", "z3", "hn 1 2 3 4", "pt 5 -0", "ci 0 0 10",
                                             "ci 1e300 -0 1e-300 0 90 1 0", "hcc 1 2 3 4 5 6 7 8 9 10 11",
@@ -202,31 +182,20 @@ void record(Rng& r, std::string& f, bool more_points) {
                                             "b", ""};
         // clang-format on
         f += r.pick(fixed);
-        break;
-    }
-    case 7: {  // scales: the current group's one is printed at level 2
+    } else if (k == 7) {  // scales: the current group's one is printed at level 2
         f += "hs";
-        for (int k = 0; k < 16; k++) f += " " + (r.chance(80) ? std::to_string(r.range(1, 500)) : coord(r));
-        break;
-    }
-    case 8:  // a drawn line
+        for (int i = 0; i < 16; i++) f += " " + (r.chance(80) ? std::to_string(r.range(1, 500)) : coord(r));
+    } else if (k == 8) {  // a drawn line
         f += " " + coord(r) + " " + coord(r) + " " + coord(r) + " " + coord(r);
-        break;
-    case 9:
-    case 10:
-    case 11: {  // stray points: any slot, any form
-        int slot = r.chance(10) ? (r.chance(50) ? -1 : r.range(3, 12)) : static_cast<int>(r.range(0, 2));
+    } else if (k < 12) {  // stray points: any slot, any form
+        const int slot = r.chance(10) ? (r.chance(50) ? -1 : r.range(3, 12)) : static_cast<int>(r.range(0, 2));
         point_record(r, f, slot, coord(r), coord(r));
-        break;
-    }
-    default: {  // the line itself, again
+    } else {  // the line itself, again
         std::string p[4];
         line_points(r, p);
         point_record(r, f, 1, p[0], p[1]);
         f += "\r\n";
         point_record(r, f, 2, p[2], p[3]);
-        break;
-    }
     }
 }
 

@@ -4,11 +4,6 @@
 # runtime's wildcard expansion, the lock test, under one of them the fault
 # injection, and last the cross-build comparison (tests/cross_diff.sh).
 # docs/testing.md says more: the prefixes, the locale, what is left out where.
-#
-# Not run under Wine: cases marked posix_only (the reason is in the file), and
-# those whose arguments are no valid Shift-JIS (a lone lead byte): Wine
-# re-encodes the command line from the locale's charset to the code page, so
-# Shift-JIS arguments are given in UTF-8 under a Japanese UTF-8 locale.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tests/win/wine_setup.sh"
@@ -23,19 +18,16 @@ for arch in i686 x86_64; do
     { echo "FAIL: $arch hold_file.exe"; fail=1; }
 done
 
-# The Wine loader and prefix of each build, for the checks below and for any
-# script they call: WINE_ARCH, WINEPREFIX_ARCH, and in WINE_ARCHES the builds
-# that run here.
+# The Wine loader and prefix of each build, for the checks below and the
+# scripts they call; WINE_ARCHES, the builds that run here.
 export WINE_i686=/usr/lib/wine/wine WINE_x86_64=/usr/lib/wine/wine64
 export WINEPREFIX_i686=$top/build-win-i686/wineprefix WINEPREFIX_x86_64=$top/build-win-x86_64/wineprefix
 wineserver=/usr/lib/wine/wineserver64
 [ -x $wineserver ] || wineserver=/usr/lib/wine/wineserver32
 WINE_ARCHES=
 # A build whose Wine cannot run here is left out with the cause, in a banner
-# and in build-win-ARCH/left_out, which run_all shows in its table. Only the
-# 32-bit Wine may be missing on CI: it comes from the i386 architecture,
-# whose packages a mirror may not serve (tools/install_deps.sh then goes on
-# without it), and no install step can make a kernel run 32-bit programs.
+# and in build-win-ARCH/left_out for run_all's table. On CI only the 32-bit
+# Wine may be missing (a mirror without i386, a kernel without 32-bit support).
 for arch in i686 x86_64; do
   loader=WINE_$arch cause=
   rm -f "$top/build-win-$arch/left_out"
@@ -51,37 +43,23 @@ for arch in i686 x86_64; do
   fi
   if [ -n "$cause" ]; then
     echo "$cause" >"$top/build-win-$arch/left_out"
-    echo "=================================================================================="
-    echo "LEFT OUT: the $arch .exe is built and checked but not run under Wine:"
-    echo "  $cause"
-    echo "=================================================================================="
+    rule================================================================================
+    printf '%s\n' "$rule" "LEFT OUT: the $arch .exe is built and checked but not run under Wine:" "  $cause" "$rule"
   fi
 done
 export WINE_ARCHES=${WINE_ARCHES# }
 # The fault injection runs under one build, the shipped 32-bit one where it
-# runs: both builds compile the same platform layer, and the 64-bit .exe's
-# runs would repeat its every case (its bytes are checked by the end-to-end
-# cases and the cross-build comparison).
+# runs: both compile the same platform layer.
 faults_arch=${WINE_ARCHES%% *}
-if [ -n "$faults_arch" ]; then
-  # The fault-injection build and its driver (tests/faults, tests/win/faults), apart from the shipped .exe
-  win_build "$top" "$faults_arch" linetext_faults faults_driver || exit 1
-fi
+[ -z "$faults_arch" ] || win_build "$top" "$faults_arch" linetext_faults faults_driver || exit 1
 
-# The suite's temporary folders, and those Wine makes (wine-XXXXXX, which
-# Wine does not always remove), go to build-win-tmp, removed with the
-# servers.
+# Our temporary folders and Wine's (which it does not always remove), removed with the servers.
 export TMPDIR=$top/build-win-tmp
 rm -rf "$TMPDIR" && mkdir -p "$TMPDIR"
 
-# One Wine server per prefix for the whole suite, kept 30 s past its last
-# client, with nothing of ours open, and ended with the suite; the runs below
-# find it.
+# One Wine server per prefix for the whole suite, ended with it.
 end_servers() {
-  for arch in $WINE_ARCHES; do
-    p=WINEPREFIX_$arch
-    WINEPREFIX=${!p} "$wineserver" -k </dev/null >/dev/null 2>&1
-  done
+  for arch in $WINE_ARCHES; do p=WINEPREFIX_$arch && WINEPREFIX=${!p} "$wineserver" -k </dev/null >/dev/null 2>&1; done
   rm -rf "$TMPDIR"
 }
 trap end_servers EXIT
@@ -92,25 +70,18 @@ for arch in $WINE_ARCHES; do
     >"$TMPDIR/prefix-$arch.log" 2>&1 &
 done
 wait
-for arch in $WINE_ARCHES; do
-  grep FAIL "$TMPDIR/prefix-$arch.log" && fail=1
-  rm -f "$TMPDIR/prefix-$arch.log"
-done
+grep -hs FAIL "$TMPDIR"/prefix-*.log && fail=1
+rm -f "$TMPDIR"/prefix-*.log
 
 # The cases are run through drafthost, a native program: the native build's,
 # or one built here on its own when there is none.
-if [ -z "${DRAFTHOST:-}" ]; then
-  DRAFTHOST=$top/build/tools/drafthost/drafthost
-  if [ ! -x "$DRAFTHOST" ]; then
-    DRAFTHOST=$top/build-drafthost/drafthost
-    { cmake -S "$top/tools/drafthost" -B "$top/build-drafthost" -DDRAFTHOST_TESTS=OFF >/dev/null &&
-      cmake --build "$top/build-drafthost" -j2 >/dev/null; } || exit 1
-  fi
-  export DRAFTHOST
+export DRAFTHOST=${DRAFTHOST:-$top/build/tools/drafthost/drafthost}
+if [ ! -x "$DRAFTHOST" ]; then
+  DRAFTHOST=$top/build-drafthost/drafthost
+  { cmake -S "$top/tools/drafthost" -B "$top/build-drafthost" -DDRAFTHOST_TESTS=OFF >/dev/null &&
+    cmake --build "$top/build-drafthost" -j2 >/dev/null; } || exit 1
 fi
-# The Japanese locale, compiled from Debian's locales package into a folder of
-# the suite's own; only the runs that need it are pointed there (LOCPATH hides
-# the system's locales).
+# The Japanese locale in a folder of the suite's own, for the runs that need it.
 japanese=ja_JP.UTF-8
 locales=$top/build-win-locale
 if ! ja_locale "$locales"; then
@@ -120,34 +91,22 @@ if ! ja_locale "$locales"; then
 fi
 
 passed=0 failed=0 skipped=0
-# A check's output goes through a file, not a pipe: a Wine server started by
-# one of its runs keeps the run's standard output and error open, and reading
-# a pipe to its end would wait for that server.
+# A check's output goes through a file, not a pipe, which a Wine server
+# started by one of its runs would keep open.
 check() {  # LABEL COMMAND...: one more check, counted with the cases
-  local log
+  local log r
   log=$(mktemp)
-  if "${@:2}" >"$log" 2>&1 </dev/null; then
-    passed=$((passed + 1))
-    cat "$log"
-    echo "$1: ok"
-  else
-    failed=$((failed + 1))
-    cat "$log"
-    echo "FAIL: $1"
-  fi
-  rm -f "$log"
+  if "${@:2}" >"$log" 2>&1 </dev/null; then passed=$((passed + 1)) r="$1: ok"; else failed=$((failed + 1)) r="FAIL: $1"; fi
+  cat "$log" && rm -f "$log" && echo "$r"
 }
 
 # Wildcards: the runtime replaces an argument holding * or ? by the names of
-# the matching files before main runs, and passes one that matches nothing as
-# written. Options may be led by '-' or '$', which a file name can hold, so a
-# file named like an option and matched by a pattern argument becomes that
+# the matching files, and passes one that matches nothing as written. A file
+# named like an option ('-' or '$' first) and matched by a pattern becomes that
 # option, and the files left tell which argument arrived. (Wine expands a
-# quoted pattern too, where Windows passes it as written; the quoting rule is
-# therefore not checked here.)
+# quoted pattern too, where Windows does not: quoting is not checked here.)
+# Run straight: drafthost would read the arguments as given, not as expanded.
 cases=$top/tests/e2e/cases
-# The run is straight, not through drafthost, which reads the arguments as
-# given, not as the runtime expands them.
 wild() {  # INPUT EXPECTED_DIR NAMED_FILE|- ARG...: a case of these: status 0 and the files left compared
   local c st
   c=$(mktemp -d)/wildcard
@@ -167,17 +126,12 @@ run_arch() {  # ARCH
   wine=${!loader} exe=$top/build-win-$arch/linetext.exe
   passed=0 failed=0 skipped=0 restarted=0
   for c in "$cases"/*/; do
-    c=${c%/}
-    env=()
-    if [ -f "$c/args" ] && LC_ALL=C grep -q '[^ -~]' "$c/args"; then
-      if [ -n "$japanese" ] && iconv -f CP932 -t UTF-8 "$c/args" >/dev/null 2>&1; then
-        env=(LOCPATH=$locales LANG=$japanese LC_ALL=$japanese ARGS_ICONV=CP932:UTF-8)
-      else
-        skipped=$((skipped + 1))
-        continue
-      fi
-    fi
-    if [ -f "$c/posix_only" ]; then
+    c=${c%/} env=()
+    # Left out: posix_only cases (the file says why), and arguments that are
+    # no valid Shift-JIS: Wine re-encodes the command line from the locale's
+    # charset, so Shift-JIS goes in UTF-8 under a Japanese UTF-8 locale.
+    LC_ALL=C grep -qs '[^ -~]' "$c/args" && env=(LOCPATH=$locales LANG=$japanese LC_ALL=$japanese ARGS_ICONV=CP932:UTF-8)
+    if [ -f "$c/posix_only" ] || { [ ${#env[@]} != 0 ] && ! { [ -n "$japanese" ] && iconv -f CP932 -t UTF-8 "$c/args" >/dev/null 2>&1; }; }; then
       skipped=$((skipped + 1))
       continue
     fi
@@ -192,12 +146,7 @@ run_arch() {  # ARCH
       echo "$out" | sed "s/^/first run: /"
     done
     [ $st = 0 ] && [ $try = 2 ] && restarted=$((restarted + 1)) && echo "$(basename "$c"): passed when run again"
-    if [ $st = 0 ]; then
-      passed=$((passed + 1))
-    else
-      failed=$((failed + 1))
-      echo "$out"
-    fi
+    if [ $st = 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "$out"; fi
   done
   echo "end-to-end cases: $passed passed ($restarted of them when run again, the first start having run nothing)," \
     "$failed failed, $skipped skipped ($((SECONDS - start)) s)"
@@ -242,12 +191,8 @@ for arch in $WINE_ARCHES; do
   fi
 done
 
-# Checks over both builds at once go here; no WINEPREFIX is set at this level,
-# so a run must name its prefix.
-
-# Random cases through the Linux build and both .exe: the same files, status
-# and console output (tests/cross_diff.sh; CROSS_CASES, default 500 here, and
-# CROSS_SEED to vary).
+# Checks over both builds at once (no WINEPREFIX set here): random cases
+# through the Linux build and both .exe leave the same bytes (500 by default).
 check "cross-build comparison" env CROSS_CASES="${CROSS_CASES:-500}" EXE_i686="$top/build-win-i686/linetext.exe" \
   EXE_x86_64="$top/build-win-x86_64/linetext.exe" JA_LOCPATH="$locales" CROSS_ARCHES="$WINE_ARCHES" \
   bash "$top/tests/cross_diff.sh"

@@ -1,59 +1,43 @@
 #!/bin/bash
 # Runs end-to-end cases the way the host runs the program: each in a fresh
 # directory holding the case's input files, with the case's arguments, started
-# by drafthost (tools/drafthost), which checks the ending, the files left and
-# every returned record against the host contract. The one runner of a case
-# folder: the end-to-end suite, the random cases and the cross-build
-# comparison all go through it.
+# by drafthost (tools/drafthost), which checks the host contract. The one
+# runner of a case folder: the end-to-end suite, the random cases and the
+# cross-build comparison all go through it.
 #
 #   run_case.sh PROGRAM CASE_DIR [DRAFTHOST]
-#     compares, byte for byte, the exit status, standard output, standard
-#     error and the exact set of files left in the directory with their
-#     contents against the case's expected ones.
+#     compares the exit status, standard output and error and the exact set
+#     of files left, byte for byte, with the case's.
 #   run_case.sh --results OUT PROGRAM CASE_DIR...
-#     compares nothing: leaves each case's run in OUT/NAME: dir/ (the
-#     directory after the run), status, stdout, stderr, and when drafthost ran
-#     it report (its standard output), host_err and host_status (0 the
+#     compares nothing: leaves each run in OUT/NAME: dir/, status, stdout,
+#     stderr, and with drafthost its report, host_err and host_status (0 the
 #     contract kept, 3 broken, anything else drafthost's own failure).
 #
-# DRAFTHOST defaults to $DRAFTHOST, else to the native build's
-# build/tools/drafthost/drafthost; DRAFTHOST=none runs the program directly,
-# stdin on /dev/null, for at most 120 s (no contract checked).
+# DRAFTHOST defaults to $DRAFTHOST, else build/tools/drafthost/drafthost;
+# DRAFTHOST=none runs the program directly, stdin on /dev/null, for at most
+# 120 s, no contract checked.
 #
-# A case folder holds:
-#   in/      files put into the directory before the run (may be absent)
-#   out/     exactly the files expected after the run
-#   args     the arguments, one per line (absent: none)
-#   status   the expected exit status (absent: 0)
-#   stdout   expected standard output (absent: empty)
-#   stderr   expected standard error (absent: empty)
-#   setup    optional bash script run in the directory before the run, with
-#            EXPECT set to the folder of expected files, for what files cannot
-#            hold (large inputs, symbolic links, unreadable files)
-#   run_as   a numeric user id: the program runs as that user and its group
-#            (setpriv), for what root is never refused (a read-only
-#            directory, an unreadable file); such a case is posix_only
-#   drawing  the name of the host's drawing, for a directory holding the
-#            exchange file's name in several cases (absent: the one there is,
-#            or none)
-#   no_stdin the program starts with its standard input closed (a host that
-#            gives it none), so that its first file takes descriptor 0
+# A case folder holds, each part optional:
+#   in/ out/  the files before the run, and exactly those expected after it
+#   args      the arguments, one per line
+#   status    the exit status (0); stdout, stderr the console output (empty)
+#   setup     bash run in the directory before the run, EXPECT the folder of
+#             expected files: for large inputs, links, unreadable files
+#   run_as    a user id to run as, with its group (setpriv), for what root is
+#             never refused; such a case is posix_only
+#   drawing   the host's drawing's name, where several spellings are there
+#   no_stdin  the program starts with its standard input closed
 #
-# RUN_PREFIX, when set, is put in front of the program (for example an
-# emulator: the Wine loader, with the prefix in WINEPREFIX as the caller
-# exports it); CONSOLE=skip leaves out the two console comparisons,
-# CONSOLE=nocr takes the CRs out of the console output kept.
-# ARGS_ICONV=FROM:TO converts the arguments with iconv before the run (an
-# emulator that re-encodes the command line may need them in its own charset).
-# BLESS=1 writes what the run produced into the case instead of comparing (not
-# for a run that breaks the host contract).
+# RUN_PREFIX goes in front of the program (an emulator, its prefix exported by
+# the caller). CONSOLE=skip leaves out the console comparisons, CONSOLE=nocr
+# takes the CRs out. ARGS_ICONV=FROM:TO converts the arguments for an emulator
+# that re-encodes the command line. BLESS=1 writes the run into the case (not
+# a run that breaks the host contract).
 #
-# Exit status when comparing: 0 the case passed; 2 it failed with the
-# directory exactly as prepared or with an error of the emulator's own on
-# standard error ("wine:" or "err:"), which is what a start of the emulator
-# that ran nothing looks like (the caller may run such a case once more); 1
-# any other failure. A failing case's lines begin "FAIL [NAME]:" and it shows
-# the program's standard error.
+# Status when comparing: 0 passed; 2 failed with the directory as prepared or
+# an error of the emulator's own ("wine:", "err:"), as a start that ran
+# nothing looks (the caller may run it again); 1 any other failure. A failing
+# case's lines begin "FAIL [NAME]:".
 set -u
 abs() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
 mode=compare
@@ -73,13 +57,8 @@ run() {
   local c=$1 args=() as=() p=$prog host_args
   mkdir -p "$o/dir"
   [ -d "$c/in" ] && cp -a "$c/in/." "$o/dir/"
-  if [ -f "$c/args" ]; then
-    if [ -n "${ARGS_ICONV:-}" ]; then
-      mapfile -t args < <(iconv -f "${ARGS_ICONV%%:*}" -t "${ARGS_ICONV#*:}" "$c/args")
-    else
-      mapfile -t args < "$c/args"
-    fi
-  fi
+  [ ! -f "$c/args" ] || mapfile -t args < <(
+    if [ -n "${ARGS_ICONV:-}" ]; then iconv -f "${ARGS_ICONV%%:*}" -t "${ARGS_ICONV#*:}" "$c/args"; else cat "$c/args"; fi)
   if [ -f "$c/setup" ]; then
     mkdir -p "$o/expect"
     (cd "$o/dir" && EXPECT="$o/expect" bash "$c/setup") || { echo "setup failed"; exit 1; }
@@ -141,9 +120,7 @@ if [ "${BLESS:-}" = 1 ]; then
   if [ $host_rc = 3 ]; then contract; echo "not blessed: the run breaks the host contract"; exit 1; fi
   rm -rf "$case_dir/out" && mkdir "$case_dir/out" && cp -a "$o/dir/." "$case_dir/out/"
   [ "$status" = 0 ] && rm -f "$case_dir/status" || echo "$status" > "$case_dir/status"
-  for s in stdout stderr; do
-    if [ -s "$o/$s" ]; then cp "$o/$s" "$case_dir/$s"; else rm -f "$case_dir/$s"; fi
-  done
+  for s in stdout stderr; do rm -f "$case_dir/$s" && [ ! -s "$o/$s" ] || cp "$o/$s" "$case_dir/$s"; done
   echo "blessed $case_dir"
   exit 0
 fi
@@ -154,8 +131,7 @@ bad() { echo "FAIL [$name]: $*"; fail=1; }
 
 [ $host_rc = 0 ] || { bad "host contract broken"; contract; }
 
-want_status=0
-[ -f "$case_dir/status" ] && want_status=$(cat "$case_dir/status")
+want_status=$(cat "$case_dir/status" 2>/dev/null || echo 0)
 [ "$status" = "$want_status" ] || bad "exit status $status, expected $want_status"
 
 if [ "${CONSOLE:-}" != skip ]; then

@@ -1,34 +1,24 @@
-// The fault driver of both platforms (docs/reliability.md): runs the
-// fault-injection build (inject.cpp) once per fault at every call index of
-// every OS call it makes, and checks each run with the host contract's
-// check_run, started and read back by drafthost's runner. Under Wine it is a
-// Windows program, so that all runs share one Wine session.
+// The fault driver of both platforms (docs/reliability.md says what it
+// checks): runs the fault-injection build (inject.cpp) once per fault at every
+// call index of every OS call it makes, and checks each run with drafthost's
+// check_run. Under Wine it is a Windows program, so that all runs share one
+// Wine session.
 //
 //   faults_driver PROGRAM WORKDIR [K/N]
 //
 // With K/N, only every Nth faulted run from the Kth on (counted from 0) is
-// made, so that N drivers can share the work. With FAULT_BROKEN=1 the
-// injected failures are taken for successes, and every case must show
-// violations (the self-test).
-//
-// Beyond the contract: an interruption, a short transfer, a file held a
-// moment or a failure the layer takes for none must end exactly as the clean
-// run; status 0 never follows a failed sync of the result. On Windows the
-// program waits 5 s at most in all, exactly that long for a file held for
-// good, and the host's file may be left under the case change's intermediate
-// name after a kill between its two moves, or after the second move and its
-// way back both failed for good (counted apart).
-//
-// The last line is "faults: N runs over C calls, V violated"; the exit status
-// is 0 when nothing was violated.
+// made, so that N drivers can share the work. With FAULT_BROKEN=1 (the
+// self-test) every case must show violations. The last line is "faults: N
+// runs over C calls, V violated"; the status is 0 when nothing was violated.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -55,19 +45,22 @@ std::string prog, work, run_dir;
 // A run takes well under a second; one still going after this hangs.
 const unsigned kLimitSeconds = 30;
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+std::string slurp(const std::string& p) { return fs::exists(p) ? read_file(p) : ""; }
 
-void set_env(const char* name, const std::string* value) {
+void set_env(const char* name, const char* value) {
 #ifdef _WIN32
-    SetEnvironmentVariableA(name, value ? value->c_str() : nullptr);
+    SetEnvironmentVariableA(name, value);
 #else
-    if (value) setenv(name, value->c_str(), 1);
-    else unsetenv(name);
+    value ? setenv(name, value, 1) : unsetenv(name);
 #endif
 }
+
+struct Case {
+    const char* label;
+    std::string input;
+    const char* name;
+    std::vector<std::string> args;
+};
 
 struct Run {
     ExitStatus status;
@@ -77,23 +70,18 @@ struct Run {
     std::map<std::string, unsigned long> report;  // empty when killed
 };
 
-// One run of the program in a fresh run_dir holding input under name.
-Run run(const std::string& input, const std::string& name, const std::vector<std::string>& args) {
+// One run of the program in a fresh run_dir holding the case's input.
+Run run(const Case& c) {
     fs::remove_all(run_dir);
     fs::create_directories(run_dir);
-    std::ofstream(fs::path(run_dir) / name, std::ios::binary) << input;
-    const fs::path out = fs::path(work) / "stdout", err = fs::path(work) / "stderr", rep = fs::path(work) / "report",
-                   log = fs::path(work) / "log";
+    std::ofstream(fs::path(run_dir) / c.name, std::ios::binary) << c.input;
+    auto at = [](const char* f) { return (fs::path(work) / f).string(); };
+    const std::string rep = at("report"), log = at("log");
     fs::remove(rep), fs::remove(log);
-    const std::string rep_s = rep.string(), log_s = log.string();
-    set_env("FAULT_REPORT", &rep_s);
-    set_env("FAULT_LOG", &log_s);
-    Launch l;
-    l.dir = run_dir;
-    l.command = {prog};
-    l.command.insert(l.command.end(), args.begin(), args.end());
-    l.out = out.string(), l.err = err.string();
-    l.limit_seconds = kLimitSeconds;
+    set_env("FAULT_REPORT", rep.c_str());
+    set_env("FAULT_LOG", log.c_str());
+    Launch l{run_dir, {prog}, at("stdout"), at("stderr"), false, kLimitSeconds};
+    l.command.insert(l.command.end(), c.args.begin(), c.args.end());
     Run r;
     try {
         r.status = run_program(l);
@@ -104,12 +92,10 @@ Run run(const std::string& input, const std::string& name, const std::vector<std
     }
     // The injector's kill: SIGKILL, or exit code 137 on Windows.
     r.killed = kWindows ? r.status.code == 137 : r.status.signalled && r.status.code == 9;
-    r.out = slurp(out), r.err = slurp(err), r.log = slurp(log);
-    std::string report = slurp(rep);
-    char fn[64];
-    unsigned long n;
-    int used;
-    for (const char* p = report.c_str(); sscanf(p, "%63s %lu%n", fn, &n, &used) == 2; p += used) r.report[fn] = n;
+    r.out = slurp(l.out), r.err = slurp(l.err), r.log = slurp(log);
+    std::istringstream report(slurp(rep));
+    std::string fn;
+    for (unsigned long n; report >> fn >> n;) r.report[fn] = n;
     return r;
 }
 
@@ -127,29 +113,30 @@ struct Fault {
 // error stands for each class of errors the platform layer handles alike, but
 // for the errors that make a sync no failure, which it names one by one.
 std::vector<Fault> faults_of(const std::string& call) {
-    std::vector<Fault> f;
+    auto is = [&call](std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            if (call == n) return true;
+        return false;
+    };
 #ifdef _WIN32
-    const Fault other = {"once", ERROR_IO_DEVICE, "IO_DEVICE", false};
-    f = {other, {"from", other.error, other.name, false}};
-    if (call == "CreateFileA" || call == "MoveFileExA" || call == "DeleteFileA") {
-        f.push_back({"once", ERROR_SHARING_VIOLATION, "SHARING_VIOLATION", true});  // waited for
-        f.push_back({"from", ERROR_SHARING_VIOLATION, "SHARING_VIOLATION", false});
-    }
+    std::vector<Fault> f = {{"once", ERROR_IO_DEVICE, "IO_DEVICE", false},
+                            {"from", ERROR_IO_DEVICE, "IO_DEVICE", false}};
+    if (is({"CreateFileA", "MoveFileExA", "DeleteFileA"}))
+        f.insert(f.end(), {{"once", ERROR_SHARING_VIOLATION, "SHARING_VIOLATION", true},  // waited for
+                           {"from", ERROR_SHARING_VIOLATION, "SHARING_VIOLATION", false}});
     if (call == "DeleteFileA") f.push_back({"once", ERROR_FILE_NOT_FOUND, "FILE_NOT_FOUND", false});
     if (call == "FlushFileBuffers") f.push_back({"once", ERROR_INVALID_FUNCTION, "INVALID_FUNCTION", true});
-    if (call == "WriteFile" || call == "ReadFile") f.push_back({"short", 0, "", true});
+    if (is({"WriteFile", "ReadFile"})) f.push_back({"short", 0, "", true});
 #else
-    f = {{"once", EIO, "EIO", false}, {"from", EIO, "EIO", false}};
-    if (call == "open" || call == "read" || call == "write" || call == "fsync" || call == "close")
-        f.push_back({"once", EINTR, "EINTR", true});  // tried again
-    if (call == "fsync")                              // nothing that can be synced: no loss
+    std::vector<Fault> f = {{"once", EIO, "EIO", false}, {"from", EIO, "EIO", false}};
+    if (is({"open", "read", "write", "fsync", "close"})) f.push_back({"once", EINTR, "EINTR", true});  // tried again
+    if (call == "fsync")  // nothing that can be synced: no loss
         f.insert(
             f.end(),
             {{"once", EINVAL, "EINVAL", true}, {"once", EROFS, "EROFS", true}, {"once", ENOTSUP, "ENOTSUP", true}});
-    if (call == "read" || call == "write") f.push_back({"short", 0, "", true});
+    if (is({"read", "write"})) f.push_back({"short", 0, "", true});
 #endif
-    f.push_back({"kill_before", 0, "", false});
-    f.push_back({"kill_after", 0, "", false});
+    f.insert(f.end(), {{"kill_before", 0, "", false}, {"kill_after", 0, "", false}});
     return f;
 }
 
@@ -171,13 +158,10 @@ std::string names_of(const DirState& d) {
 // The same files as the clean run, the spelling of the exchange file's name
 // aside where names match regardless of case.
 bool same_files(const DirState& a, const DirState& b) {
-    if (a.size() != b.size()) return false;
-    for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j)
-        if ((i->first != j->first &&
-             !(kWindows && name_kind(i->first) != NameKind::Other && name_kind(j->first) != NameKind::Other)) ||
-            i->second != j->second)
-            return false;
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.second == y.second && (x.first == y.first || (kWindows && name_kind(x.first) != NameKind::Other &&
+                                                               name_kind(y.first) != NameKind::Other));
+    });
 }
 
 void same_as_clean(const Run& r, const Run& ref) {
@@ -188,13 +172,10 @@ void same_as_clean(const Run& r, const Run& ref) {
     if (!same_files(r.files, ref.files)) violation("files differ from the clean run's: " + names_of(r.files));
 }
 
-struct Case {
-    const char* label;
-    std::string input;
-    const char* name;
-    std::vector<std::string> args;
-};
-
+// Beyond the contract: an interruption, a short transfer, a file held a moment
+// or a failure the layer takes for none ends exactly as the clean run; status
+// 0 never follows a failed sync of the result; on Windows the waits add up to
+// 5 s at most, exactly that for a file held for good.
 void check(const Run& r, const Run& ref, const Case& c, const std::string& call, const Fault& f) {
     runs++;
     const bool kill = !strncmp(f.mode, "kill", 4);
@@ -234,9 +215,8 @@ void check(const Run& r, const Run& ref, const Case& c, const std::string& call,
     facts.prepared.name = c.name;
     facts.prepared.before[c.name] = DirEntry{true, c.input, ""};
     facts.after = r.files;
-    std::string err;
-    for (char ch : r.err)
-        if (ch != '\r') err += ch;
+    std::string err = r.err;
+    err.erase(std::remove(err.begin(), err.end(), '\r'), err.end());
     facts.err = err;
     facts.fold_case = kWindows;
     const std::vector<std::string> problems = check_run(facts).problems;
@@ -253,11 +233,7 @@ void check(const Run& r, const Run& ref, const Case& c, const std::string& call,
 
 std::string records() {
     std::string s = "hp1 0 0\r\nhp2 1000 0\r\n";
-    char line[64];
-    for (int i = 0; i < 4998; i++) {
-        snprintf(line, sizeof line, i % 5 == 4 ? "# comment %d\r\n" : "ch 0 0 1 0 \"t%d\r\n", i);
-        s += line;
-    }
+    for (int i = 0; i < 4998; i++) s += (i % 5 == 4 ? "# comment " : "ch 0 0 1 0 \"t") + std::to_string(i) + "\r\n";
     return s;
 }
 
@@ -271,14 +247,14 @@ void clear_faults() {
 // One run of case c whose nth call of `call` meets f, checked against the clean run ref.
 void fault_run(const Case& c, const Run& ref, const std::string& label, const std::string& call, unsigned long n,
                const Fault& f) {
-    const std::string n_s = std::to_string(n), m = f.mode, e_s = std::to_string(f.error), one = "1";
-    set_env("FAULT_CALL", &call);
-    set_env("FAULT_N", &n_s);
-    set_env("FAULT_MODE", &m);
-    set_env("FAULT_ERROR", &e_s);
-    set_env("FAULT_BROKEN", self_test ? &one : nullptr);
+    const std::string n_s = std::to_string(n), e_s = std::to_string(f.error);
+    set_env("FAULT_CALL", call.c_str());
+    set_env("FAULT_N", n_s.c_str());
+    set_env("FAULT_MODE", f.mode);
+    set_env("FAULT_ERROR", e_s.c_str());
+    set_env("FAULT_BROKEN", self_test ? "1" : nullptr);
     what = label + ", " + call + " #" + n_s + " " + f.mode + " " + f.name;
-    check(run(c.input, c.name, c.args), ref, c, call, f);
+    check(run(c), ref, c, call, f);
 }
 
 }  // namespace
@@ -311,7 +287,7 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         const int violated_before = violated;
         clear_faults();
-        const Run ref = run(c.input, c.name, c.args);
+        const Run ref = run(c);
         if (ref.report.empty()) {
             fprintf(stderr, "%s: no count of calls from %s (status %d)\n", c.label, prog.c_str(), ref.status.code);
             return 2;
@@ -342,9 +318,9 @@ int main(int argc, char** argv) {
     if (share == 0 && !self_test) {
         const Case& c = cases[0];
         clear_faults();
-        const std::string hold = "CreateFileA 1", call = "GetFileAttributesA";
-        set_env("FAULT_HOLD", &hold);
-        const Run ref = run(c.input, c.name, c.args);
+        const std::string call = "GetFileAttributesA";
+        set_env("FAULT_HOLD", "CreateFileA 1");
+        const Run ref = run(c);
         what = std::string(c.label) + ", the first open held a moment";
         if (ref.report.at(call) != 1) violation(call + " called " + std::to_string(ref.report.at(call)) + " times");
         total_calls++;

@@ -57,18 +57,13 @@ double nudge(double x, int d) {
 }
 
 // A double with random bits: every exponent, subnormals; finite, and at
-// most pi in magnitude where the domain says so.
-double random_bits(Gen& g) {
+// most max in magnitude.
+double random_bits(Gen& g, double max = HUGE_VAL) {
     for (;;)
-        if (const double x = from_bits(g()); std::isfinite(x)) return x;
+        if (const double x = from_bits(g()); std::isfinite(x) && std::fabs(x) <= max) return x;
 }
 
-double random_angle(Gen& g) {
-    for (;;)
-        if (const double x = random_bits(g); std::fabs(x) <= pi) return x;
-}
-
-double uniform_angle(Gen& g) { return std::uniform_real_distribution<double>(-pi, pi)(g); }
+double uniform(Gen& g, double max) { return std::uniform_real_distribution<double>(-max, max)(g); }
 
 // k pi/4 for |k| up to 4, on the double nearest it and a few steps away
 // (inside the domain), where the reduction leaves the least.
@@ -90,22 +85,20 @@ struct Result {
 Result sin_at(double x) {
     double s, c;
     fill_sincos(x, &s, &c);
-    return {s, std::sin(x), sinl(static_cast<long double>(x)), 0, x};
+    return {s, std::sin(x), sinl(x), 0, x};
 }
 
 Result cos_at(double x) {
     double s, c;
     fill_sincos(x, &s, &c);
-    return {c, std::cos(x), cosl(static_cast<long double>(x)), 0, x};
+    return {c, std::cos(x), cosl(x), 0, x};
 }
 
-Result atan2_at(double y, double x) {
-    return {atan2_of(y, x), std::atan2(y, x), atan2l(static_cast<long double>(y), static_cast<long double>(x)), y, x};
-}
+Result atan2_at(double y, double x) { return {atan2_of(y, x), std::atan2(y, x), atan2l(y, x), y, x}; }
 
 // One coordinate zero of either sign or up to 2^-1100 times the other.
 Result axis_parallel(Gen& g) {
-    const double a = std::uniform_real_distribution<double>(-1e3, 1e3)(g);
+    const double a = uniform(g, 1e3);
     const int k = static_cast<int>(g() % 1100);
     double b = g() % 4 == 0 ? 0.0 : std::ldexp(std::uniform_real_distribution<double>(0.5, 1)(g) * a, -k);
     if (g() & 1) b = -b;
@@ -119,27 +112,18 @@ TEST(Trig, AgainstTheCLibrary) {
         const char* what;
         Result (*draw)(Gen&);
     } kinds[] = {
-        {"sin, uniform in [-pi, pi]", [](Gen& g) { return sin_at(uniform_angle(g)); }},
-        {"cos, uniform in [-pi, pi]", [](Gen& g) { return cos_at(uniform_angle(g)); }},
-        {"sin, random bit patterns in [-pi, pi]", [](Gen& g) { return sin_at(random_angle(g)); }},
-        {"cos, random bit patterns in [-pi, pi]", [](Gen& g) { return cos_at(random_angle(g)); }},
+        {"sin, uniform in [-pi, pi]", [](Gen& g) { return sin_at(uniform(g, pi)); }},
+        {"cos, uniform in [-pi, pi]", [](Gen& g) { return cos_at(uniform(g, pi)); }},
+        {"sin, random bit patterns in [-pi, pi]", [](Gen& g) { return sin_at(random_bits(g, pi)); }},
+        {"cos, random bit patterns in [-pi, pi]", [](Gen& g) { return cos_at(random_bits(g, pi)); }},
         {"sin, near multiples of pi/4", [](Gen& g) { return sin_at(near_pi_4(g)); }},
         {"cos, near multiples of pi/4", [](Gen& g) { return cos_at(near_pi_4(g)); }},
-        {"atan2, uniform in [-10, 10]^2",
-         [](Gen& g) {
-             std::uniform_real_distribution<double> u(-10, 10);
-             const double y = u(g);
-             return atan2_at(y, u(g));
-         }},
-        {"atan2, random bit patterns",
-         [](Gen& g) {
-             const double y = random_bits(g);
-             return atan2_at(y, random_bits(g));
-         }},
+        {"atan2, uniform in [-10, 10]^2", [](Gen& g) { return atan2_at(uniform(g, 10), uniform(g, 10)); }},
+        {"atan2, random bit patterns", [](Gen& g) { return atan2_at(random_bits(g), random_bits(g)); }},
         {"atan2, axis-parallel and nearly so", axis_parallel},
         {"atan2, nearly diagonal",
          [](Gen& g) {
-             const double x = std::uniform_real_distribution<double>(-1e6, 1e6)(g);
+             const double x = uniform(g, 1e6);
              return atan2_at(nudge(g() & 1 ? x : -x, static_cast<int>(g() % 2001) - 1000), x);
          }},
     };
