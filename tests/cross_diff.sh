@@ -5,16 +5,10 @@
 #
 #   tests/cross_diff.sh [CASES [SEED]]
 #
-# Settings from the environment (defaults in brackets):
-#   CROSS_CASES [1000], CROSS_SEED [1], CROSS_JOBS [2], CROSS_ARCHES ["i686 x86_64"]
-#   CROSS_DIR     prefixes, locale and cases [build-cross]; the cases of the
-#                 last run stay in CROSS_DIR/work for a look
-#   LINUX_EXE [build/linetext], CROSSGEN [build/tests/crossgen]: built when missing
-#   EXE_i686 [build-win-i686/linetext.exe], EXE_x86_64 [build-win-x86_64/linetext.exe]
-#   WINE_i686 [/usr/lib/wine/wine], WINE_x86_64 [/usr/lib/wine/wine64], WINESERVER
-#   WINEPREFIX_i686, WINEPREFIX_x86_64 [CROSS_DIR/wine-ARCH]: made when missing
-#   JA_LOCPATH    the compiled ja_JP.UTF-8 locale [CROSS_DIR/locale, made when missing];
-#                 without it, cases with non-ASCII arguments are left out (a failure on CI)
+# The environment's settings, their defaults below: CROSS_DIR holds the
+# prefixes, the locale and the last run's cases (work/); what is missing is
+# built or made; without JA_LOCPATH's locale, cases with non-ASCII arguments
+# are left out (a failure on CI).
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tests/win/wine_setup.sh"
@@ -32,16 +26,12 @@ start=$(date +%s)
 mkdir -p "$dir" || exit 1
 dir=$(cd "$dir" && pwd)
 
-if [ ! -x "$linux" ] || [ ! -x "$crossgen" ]; then
-  cmake -S "$top" -B "$top/build" -DLINETEXT_WERROR=ON >/dev/null &&
-    cmake --build "$top/build" -j2 --target linetext crossgen >/dev/null || exit 1
-fi
+[ -x "$linux" ] && [ -x "$crossgen" ] || { cmake -S "$top" -B "$top/build" -DLINETEXT_WERROR=ON >/dev/null &&
+  cmake --build "$top/build" -j2 --target linetext crossgen >/dev/null; } || exit 1
 for arch in $arches; do
-  exe_var=EXE_$arch
-  if [ -z "${!exe_var:-}" ]; then
-    [ -f "$top/build-win-$arch/linetext.exe" ] || win_build "$top" $arch linetext || exit 1
-    printf -v "$exe_var" %s "$top/build-win-$arch/linetext.exe"
-  fi
+  v=EXE_$arch && [ -n "${!v:-}" ] && continue
+  [ -f "$top/build-win-$arch/linetext.exe" ] || win_build "$top" $arch linetext || exit 1
+  printf -v "$v" %s "$top/build-win-$arch/linetext.exe"
 done
 WINE_i686=${WINE_i686:-/usr/lib/wine/wine}
 WINE_x86_64=${WINE_x86_64:-/usr/lib/wine/wine64}
@@ -89,11 +79,8 @@ for arch in $arches; do
   [ -x "$wine" ] || { echo "FAIL: no Wine loader $wine for $arch (apt-get install -y wine64 wine32:i386)"; fail=1; continue; }
   wine_starts "$wine" || { echo "FAIL: $wine cannot start on this kernel (see tests/win/wine_setup.sh)"; fail=1; continue; }
   wine_prefix "$arch" "$wine" "$WINEPREFIX" "$wineserver"
-  if [ -n "$japanese" ]; then
-    env=(LOCPATH="$locpath" LC_ALL=$japanese) iconv=CP932:UTF-8
-  else
-    env=() iconv=
-  fi
+  env=() iconv=
+  [ -z "$japanese" ] || env=(LOCPATH="$locpath" LC_ALL=$japanese) iconv=CP932:UTF-8
   t0=$(date +%s)
   printf '%s\n' "${list[@]}" | run_cases "$arch" "$exe" "$wine" "$iconv" "${env[@]}"
   secs=$(( $(date +%s) - t0 ))

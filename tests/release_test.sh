@@ -2,13 +2,8 @@
 # The release rebuilt and the Linux install checked (docs/testing.md lists
 # every check): 1. two clean copies of the tree, built one after the other at
 # different paths, give the same bytes; 2. the install from the first copy's
-# Linux build; 3. its release zip; 4. its Debian package.
-#
-# Everything happens in build-release-test/, which is removed when all
-# passed. Needs what the Windows suite needs, zip, mandoc or groff, man-db,
-# lintian.
-#
-#   bash tests/release_test.sh
+# Linux build; 3. its release zip; 4. its Debian package. All in
+# build-release-test/, removed when all passed.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tests/win/wine_setup.sh"
@@ -41,11 +36,8 @@ build_copy "$work/one/linetext" || exit 1
 build_copy "$work/copy-two/linetext" || exit 1
 for f in $artefacts; do
   a=$(cd "$work/one/linetext" && echo $f)
-  if cmp "$work/one/linetext/$a" "$work/copy-two/linetext/$a"; then
-    echo "same bytes: $a ($(wc -c < "$work/one/linetext/$a") bytes)"
-  else
+  cmp "$work/one/linetext/$a" "$work/copy-two/linetext/$a" && echo "same bytes: $a ($(wc -c < "$work/one/linetext/$a") bytes)" ||
     bad "two builds differ: $a"
-  fi
 done
 grep -q -F "$work" "$work/one/linetext/build/linetext" && bad "the build path is in build/linetext"
 # No test target without the tests, also where an earlier configure had them.
@@ -80,9 +72,9 @@ if command -v groff >/dev/null; then
 fi
 [ -n "$linted" ] || { echo "no mandoc nor groff: the manual page is not linted"; [ "${CI:-}" = true ] && fail=1; }
 if command -v man >/dev/null; then
-  out=$(MANWIDTH=80 man -l "$p/share/man/man1/linetext.1.gz" 2>&1 >/dev/null)
+  out=$(MANWIDTH=80 man -l "$p/share/man/man1/linetext.1.gz" 2>&1 >"$work/man.txt")
   [ -z "$out" ] || bad "man -l: $out"
-  MANWIDTH=80 man -l "$p/share/man/man1/linetext.1.gz" 2>/dev/null | grep -q 'EXIT STATUS' || bad "man -l shows no EXIT STATUS"
+  grep -q 'EXIT STATUS' "$work/man.txt" || bad "man -l shows no EXIT STATUS"
 else
   echo "no man (apt-get install -y man-db): the page is not rendered"; [ "${CI:-}" = true ] && fail=1
 fi
@@ -139,13 +131,8 @@ arch=$(dpkg --print-architecture)
 deb=$b/pkg/linetext_${version}_$arch.deb
 if [ -f "$deb" ]; then
   got=$(dpkg-deb -c "$deb" | awk '{ print $1, $6 }' | LC_ALL=C sort | tr '\n' ' ')
-  want="-rw-r--r-- ./usr/share/doc/linetext/changelog.gz -rw-r--r-- ./usr/share/doc/linetext/copyright"
-  want="$want -rw-r--r-- ./usr/share/doc/linetext/examples/JWC_TEMP.TXT -rw-r--r-- ./usr/share/doc/linetext/exchange-file.md"
-  want="$want -rw-r--r-- ./usr/share/lintian/overrides/linetext -rw-r--r-- ./usr/share/man/man1/linetext.1.gz"
-  want="$want -rwxr-xr-x ./usr/bin/linetext drwxr-xr-x ./usr/ drwxr-xr-x ./usr/bin/ drwxr-xr-x ./usr/share/"
-  want="$want drwxr-xr-x ./usr/share/doc/ drwxr-xr-x ./usr/share/doc/linetext/ drwxr-xr-x ./usr/share/doc/linetext/examples/"
-  want="$want drwxr-xr-x ./usr/share/lintian/ drwxr-xr-x ./usr/share/lintian/overrides/"
-  want="$want drwxr-xr-x ./usr/share/man/ drwxr-xr-x ./usr/share/man/man1/ "
+  want=$(printf '%s\n' "-rwxr-xr-x ./usr/bin/linetext" "-rw-r--r-- ./usr/share/"{doc/linetext/{changelog.gz,copyright,examples/JWC_TEMP.TXT,exchange-file.md},lintian/overrides/linetext,man/man1/linetext.1.gz} \
+    "drwxr-xr-x ./usr/"{,bin/,share/{,doc/{,linetext/{,examples/}},lintian/{,overrides/},man/{,man1/}}} | LC_ALL=C sort | tr '\n' ' ')
   [ "$got" = "$want" ] || bad "the package holds: $got"
   first=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/linetext/changelog.gz | gzip -dc | head -1)
   case $first in "linetext ($version) "*) ;; *) bad "the changelog's last entry is not version $version: $first" ;; esac

@@ -1,14 +1,7 @@
 #!/bin/bash
 # Builds everything with warnings as errors and runs every suite, as CI does
-# (docs/testing.md: what each checks, what is left out where its tools are
-# missing; on CI, CI=true, every suite must run).
-#
-# Each suite's whole output goes to build/logs/SUITE.log; the console shows a
-# line per suite, a line every 30 s while one runs, and for a failing suite
-# every line of its log that says FAIL (each names its case), its end and its
-# path (on CI the whole log too), then a table of the suites and the line
-# "run_all: N passed, N failed". The tests' temporary files go to build/tmp,
-# removed at the end.
+# (docs/testing.md: what each checks, what it shows, what is left out where
+# its tools are missing; on CI, CI=true, every suite must run).
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
@@ -83,10 +76,7 @@ for s in "${suites[@]}"; do
   else
     result=FAILED failed=$((failed + 1))
     echo "FAILED after $((SECONDS - t)) s; its log: $log"
-    if [ "${CI:-}" = true ]; then
-      echo "----- $log"
-      cat "$log"
-    fi
+    [ "${CI:-}" = true ] && echo "----- $log" && cat "$log"
     # Every failing case with its first lines: the lines that say FAIL (each
     # names its case), ctest's list of failed tests, then the log's end.
     echo "----- what failed in $log"
@@ -97,12 +87,11 @@ for s in "${suites[@]}"; do
   fi
   table+=("$(printf '%-12s %-8s %6d' "$s" $result $((SECONDS - t)))")
   # A Windows build whose Wine cannot run here: its row, and why.
-  for arch in i686 x86_64; do
-    f=$top/build-win-$arch/left_out
-    if [ $s = windows ] && [ -f "$f" ]; then
-      echo "run_all:   LEFT OUT: the $arch .exe was not run: $(cat "$f")"
-      table+=("$(printf '%-12s %-8s %6s  %s' " $arch.exe" "left out" - "$(cat "$f")")")
-    fi
+  for f in "$top"/build-win-*/left_out; do
+    [ $s = windows ] && [ -f "$f" ] || continue
+    arch=${f%/left_out} arch=${arch##*build-win-}
+    echo "run_all:   LEFT OUT: the $arch .exe was not run: $(cat "$f")"
+    table+=("$(printf '%-12s %-8s %6s  %s' " $arch.exe" "left out" - "$(cat "$f")")")
   done
   # A suite cleans up after itself: what it left is named, then removed.
   left=$(ls -A "$TMPDIR")

@@ -1,28 +1,19 @@
 #!/bin/bash
-# Builds the whole project with AddressSanitizer and UndefinedBehaviorSanitizer
-# (every error fatal) in a build directory of its own and runs the program's
-# tests there: the unit tests, the end-to-end and the random cases run the
-# instrumented code.
-# Exits non-zero on any failure or sanitizer report.
-#
-#   bash tests/sanitize.sh
-#
-# SANITIZE_BUILD_DIR (default build-sanitize) and CXX (default g++) may be set.
+# Builds the project with AddressSanitizer and UndefinedBehaviorSanitizer
+# (every report fatal) in a build directory of its own, SANITIZE_BUILD_DIR
+# (build-sanitize), with CXX (g++), and runs the program's tests there: the
+# unit tests, the end-to-end and the random cases run the instrumented code.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${SANITIZE_BUILD_DIR:-$top/build-sanitize}
-# Warnings are no errors here: the ordinary build enforces them, and GCC's
-# sanitizer instrumentation raises false maybe-uninitialized warnings in the
-# standard library.
-# -O1 with debug information: reports name their lines, the tests run at a
-# fair speed, and the build is shorter than at -O2.
+# Warnings are no errors here (GCC's instrumentation raises false
+# maybe-uninitialized ones in the standard library); -O1 with debug
+# information: reports name their lines, at a fair speed.
 flags="-O1 -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -Wno-maybe-uninitialized"
 cmake -S "$top" -B "$build" -DCMAKE_CXX_COMPILER="${CXX:-g++}" -DCMAKE_BUILD_TYPE=Debug \
       -DLINETEXT_WERROR=OFF -DLINETEXT_TESTS=ON -DDRAFTHOST_TESTS=OFF \
       -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
-# What the tests run: the program and its unit tests instrumented, drafthost
-# and the case generator beside them (drafthost's own tests and the benchmarks
-# run in the ordinary build).
+# drafthost's own tests and the benchmarks run in the ordinary build.
 cmake --build "$build" -j"$(nproc)" --target linetext unit_tests drafthost crossgen
 # A report ends the process with status 86, which no test expects; its text
 # on standard error also fails every end-to-end comparison.

@@ -306,10 +306,8 @@ int main(int argc, char** argv) {
                 for (const Fault& f : faults_of(call))
                     if ((!self_test || !strcmp(f.mode, "once")) && planned++ % shares == share)
                         fault_run(c, ref, c.label, call, n, f);
-        if (self_test && violated == violated_before) {
-            printf("self-test: the broken build passed every run of %s\n", c.label);
-            uncaught++;
-        }
+        if (self_test && violated == violated_before)
+            uncaught++, printf("self-test: the broken build passed every run of %s\n", c.label);
     }
 #ifdef _WIN32
     // GetFileAttributesA is called only while a held file is waited for: the
@@ -336,17 +334,14 @@ int main(int argc, char** argv) {
     // The two failures of the pass that no other test reaches, named for
     // run.sh too, which looks for them over the endings of all the drivers.
     what = "all runs";
-    for (const char* m :
-         {"status 1, " MSG_CANNOT_OPEN EXCHANGE_FILE " ", "status 1, " MSG_CANNOT_READ EXCHANGE_FILE " "}) {
+    const char* const expected[] = {"status 1, " MSG_CANNOT_OPEN EXCHANGE_FILE " ",
+                                    "status 1, " MSG_CANNOT_READ EXCHANGE_FILE " "};
+    for (const char* m : expected) {
         if (self_test) continue;
         printf("expected ending: %s\n", m);
         if (shares == 1 && !endings.count(m)) violation(std::string("no run ended with ") + m);
     }
     printf("faults: %d runs over %lu calls, %d violated\n", runs, total_calls, violated);
-    if (self_test) {
-        printf("self-test: the broken build %s\n",
-               uncaught ? "was not caught on every case" : "was caught on every case");
-        return uncaught ? 1 : 0;
-    }
-    return violated ? 1 : 0;
+    if (self_test) printf("self-test: the broken build was%s caught on every case\n", uncaught ? " not" : "");
+    return (self_test ? uncaught : violated) ? 1 : 0;
 }

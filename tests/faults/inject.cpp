@@ -1,31 +1,26 @@
 // The fault injector of the fault-injection build (linetext_faults): linked
 // with the program's own sources, it puts its functions into the platform
 // layer's table of OS calls (src/platform/os_calls.h) before main runs. They
-// count the calls of each function and make one of them misbehave, as the
-// environment says:
+// count the calls of each function and make one misbehave, as told:
 //
-//   FAULT_CALL    the function, by the OS's name (open, read, ...; CreateFileA,
-//                 ReadFile, ...)
+//   FAULT_CALL    the function by the OS's name (open, read, ...; CreateFileA, ...)
 //   FAULT_N       which call of it, counted from 1
-//   FAULT_MODE    once   the Nth call fails with FAULT_ERROR (errno, or a
-//                        Windows error number), doing nothing
-//                 from   every call from the Nth on fails so
-//                 short  from the Nth call on, read and write move at most
-//                        half the bytes asked for (at least one)
-//                 kill_before / kill_after  the process is killed just before
-//                        or just after the Nth call (SIGKILL; on Windows
-//                        terminated with status 137)
-//   FAULT_HOLD    "NAME N" (Windows): besides, the Nth call of NAME is refused
-//                 once with ERROR_SHARING_VIOLATION, as by a file held a
-//                 moment, so that the calls of the wait are reached
-//   FAULT_REPORT  a file that receives, when the process ends, "NAME COUNT"
-//                 per function, and on Windows "waited MS", the wait the
-//                 program asked of Sleep in all (Sleep only adds it up)
-//   FAULT_LOG     a file that receives a line per fault injected: the function
-//                 and what it was given (names; "file" or "dir" for fsync)
-//   FAULT_BROKEN  "1": the build is a broken program for the driver's self-test:
-//                 a read, write, sync or move that is to fail does nothing and
-//                 reports success, as if the program never looked at results
+//   FAULT_MODE    once: the Nth call fails with FAULT_ERROR (errno, or a
+//                 Windows error number), doing nothing; from: every call from
+//                 the Nth on fails so; short: from the Nth call on, read and
+//                 write move at most half the bytes asked for (at least one);
+//                 kill_before, kill_after: the process is killed around the
+//                 Nth call (SIGKILL; on Windows terminated with status 137)
+//   FAULT_HOLD    "NAME N" (Windows): the Nth call of NAME is refused once as
+//                 by a file held a moment, so that the wait's calls are reached
+//   FAULT_REPORT  a file that receives at the end "NAME COUNT" per function,
+//                 and on Windows "waited MS", the sum of the Sleeps asked for
+//                 (Sleep only adds it up)
+//   FAULT_LOG     a file that receives a line per fault: the function and the
+//                 names it was given ("file" or "dir" for fsync)
+//   FAULT_BROKEN  "1": a broken program for the driver's self-test: a read,
+//                 write, sync or move that is to fail does nothing and reports
+//                 success, as if the program never looked at results
 //
 // A close that fails has still closed, as the OS does.
 #include <stdio.h>
@@ -115,22 +110,16 @@ void kill_now() {
 // What to do with this call of `call`, after counting it; a, b name what it
 // was given, for the log.
 Act decide(int call, const char* a = nullptr, const char* b = nullptr) {
-    unsigned long k = ++counts[call];
-    if (call == hold_call && k == hold_n) {
-        set_error(32);  // ERROR_SHARING_VIOLATION
-        return FAIL;
-    }
-    if (call != target) return PASS;
-    Act act = PASS;
-    if (mode == ONCE) act = k == n_target ? FAIL : PASS;
-    else if (mode == FROM) act = k >= n_target ? FAIL : PASS;
-    else if (mode == SHORT) act = k >= n_target ? SHORTEN : PASS;
-    else if (mode == KILL_AFTER) act = k == n_target ? KILL_AFTER_CALL : PASS;
-    else if (mode == KILL_BEFORE && k == n_target) log_fault(call, a, b), kill_now();
-    if (act == FAIL || act == KILL_AFTER_CALL) log_fault(call, a, b);
-    if (act == FAIL && broken) return SKIP;
-    if (act == FAIL) set_error(error);
-    return act;
+    const unsigned long k = ++counts[call];
+    if (call == hold_call && k == hold_n) return set_error(32), FAIL;  // ERROR_SHARING_VIOLATION
+    if (call != target || mode == NONE || (mode == FROM || mode == SHORT ? k < n_target : k != n_target)) return PASS;
+    if (mode == SHORT) return SHORTEN;
+    log_fault(call, a, b);
+    if (mode == KILL_BEFORE) kill_now();
+    if (mode == KILL_AFTER) return KILL_AFTER_CALL;
+    if (broken) return SKIP;
+    set_error(error);
+    return FAIL;
 }
 
 template <class R>

@@ -13,16 +13,14 @@
 
 template <class F>
 std::string written(F body) {
-    std::string tmpl = temp_template("linetext-unit");
-    char* name = tmpl.data();
-    int fd = mkstemp(name);
-    close(fd);
-    fpw = tf_open_new(name);
+    std::string name = temp_template("linetext-unit");
+    close(mkstemp(name.data()));
+    fpw = tf_open_new(name.c_str());
     body();
     tf_close(fpw, 0);
     fpw = nullptr;
     std::ifstream in(name, std::ios::binary);
     std::string out(std::istreambuf_iterator<char>(in), {});
-    std::remove(name);
+    std::remove(name.c_str());
     return out;
 }

@@ -48,6 +48,14 @@ void expect_all_formats(double v) {
     for (const char* f : kDoubleFormats) ASSERT_EQ(ours(f, v), libc(f, v)) << f << " of " << std::hexfloat << v;
 }
 
+// The formatter's text and length as snprintf's.
+#define EXPECT_AS_SNPRINTF(...)                                                                    \
+    do {                                                                                           \
+        char a[FMT_LINE_MAX], b[FMT_LINE_MAX];                                                     \
+        EXPECT_EQ(format_into(a, sizeof a, __VA_ARGS__), std::snprintf(b, sizeof b, __VA_ARGS__)); \
+        EXPECT_STREQ(a, b);                                                                        \
+    } while (0)
+
 }  // namespace
 
 TEST(Format, DoublesAtRoundingEdgesAndSpecialValues) {
@@ -110,23 +118,11 @@ TEST(Format, IntegersMatchSnprintf) {
     std::mt19937 rng(5);
     for (int i = 0; i < 500; i++) vals.push_back(static_cast<int>(rng()));
     for (const char* f : fmts)
-        for (int v : vals) {
-            char a[64], b[64];
-            format_into(a, sizeof a, f, v);
-            std::snprintf(b, sizeof b, f, v);
-            ASSERT_STREQ(a, b) << f << " " << v;
-        }
+        for (int v : vals) EXPECT_AS_SNPRINTF(f, v);
 }
 
 // Whole formats of the program: literal text between the conversions, and
 // each value taken in turn.
-#define EXPECT_AS_SNPRINTF(...)                                                                    \
-    do {                                                                                           \
-        char a[FMT_LINE_MAX], b[FMT_LINE_MAX];                                                     \
-        EXPECT_EQ(format_into(a, sizeof a, __VA_ARGS__), std::snprintf(b, sizeof b, __VA_ARGS__)); \
-        EXPECT_STREQ(a, b);                                                                        \
-    } while (0)
-
 TEST(Format, TheProgramsFormatsMatchSnprintf) {
     for (char form : {' ', '/', '-'}) EXPECT_AS_SNPRINTF("##  hp%d%c  %.2f %.2f \n", -3, form, 12.345, -0.005);
     EXPECT_AS_SNPRINTF("lg%x\nly%x\nlt%d\nlc%d\n", 15, -1, 0, -2147483647);

@@ -1,18 +1,12 @@
 #!/bin/bash
-# Another program holds the exchange file for a while, as a virus scanner
-# does, with hold_file.exe (shared for reading only, or with nobody), while the
-# program turns fill_ex01_ab_along_x's input into its result:
-# - held 1 s from before the run, against the replacing move and against the
-#   opening: the run waits, ends with status 0 and the result;
-# - held longer than the program waits (5 s): status -1, the result in
-#   JWC_TEMP.104, and the run over within the wait plus a little.
-# Each run also keeps the host contract (drafthost --check): the files and
-# the message that its status promises.
+# Another program (HOLDER, shared for reading only or with nobody) holds the
+# exchange file, as a virus scanner does, while PROGRAM turns
+# fill_ex01_ab_along_x's input into its result: held 1 s, the run waits and
+# ends with status 0 and the result; held past the program's 5 s wait, status
+# -1, the result in JWC_TEMP.104, soon after the wait. Each run keeps the host
+# contract (DRAFTHOST --check). RUN_PREFIX goes in front of both (Wine).
 #
 #   lock_test.sh PROGRAM HOLDER
-#
-# RUN_PREFIX is put in front of both (the Wine loader; WINEPREFIX exported);
-# DRAFTHOST is the native drafthost.
 set -u
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 prog=$(abs "$1") holder=$(abs "$2")

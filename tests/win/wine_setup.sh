@@ -30,21 +30,17 @@ ja_locale() {
   [ -f "$1/ja_JP.UTF-8/LC_CTYPE" ]
 }
 
-# wine_starts LOADER: 0 when the Wine loader runs here. An installed 32-bit
-# Wine still cannot start on a kernel that runs no 32-bit programs (built or
-# booted without its 32-bit emulation, ia32_emulation=off): exec fails with
-# "Exec format error". That is the machine, not a missing package.
+# wine_starts LOADER: 0 when the Wine loader runs here; an installed 32-bit
+# Wine cannot start on a kernel that runs no 32-bit programs.
 wine_starts() {
   "$1" --version </dev/null >/dev/null 2>&1
 }
 
 # wine_prefix ARCH LOADER PREFIX WINESERVER: the prefix made when missing
-# (32-bit for i686; made before any server is started for it, which would
-# make it a 64-bit one), then one Wine server for it, kept 30 s past its last
-# client and started with nothing of ours open, so no pipe waits for it.
-# The prefix gets neither Mono nor Gecko (no .NET, no HTML engine), which the
-# tests do not use: where Wine finds them installed they would add hundreds
-# of megabytes to each prefix, and where it does not, a try to fetch them.
+# (32-bit for i686: made before a server is started for it, which would make
+# it 64-bit), without Mono and Gecko, which the tests do not use (hundreds of
+# megabytes, or a try to fetch them); then one Wine server for it, kept 30 s
+# past its last client, started with nothing of ours open.
 wine_prefix() {
   local winearch=win64
   [ "$1" = i686 ] && winearch=win32

@@ -1,16 +1,11 @@
 #!/bin/bash
-# The fault injection under Wine: the driver (tests/faults/driver.cpp, a
-# Windows program, so that its runs share one Wine session) runs the
-# fault-injection build once per fault; FAULT_SHARES drivers (default 2)
-# share the runs side by side. Then its self-test: the broken build must be
-# caught on every case.
+# The fault injection under Wine: FAULT_SHARES drivers (2) share the runs of
+# tests/faults/driver.cpp side by side, then its self-test. BUILD_DIR is a
+# Windows cross build with linetext_faults and faults_driver built; RUN_PREFIX
+# goes in front of each program (Wine). The last line sums the drivers':
+# "windows faults: N runs over C calls, V violated".
 #
 #   run.sh BUILD_DIR
-#
-# BUILD_DIR is a Windows cross build in which the targets linetext_faults and
-# faults_driver are built. RUN_PREFIX is put in front of each program (the
-# Wine loader, with WINEPREFIX exported). The last line is "windows faults: N
-# runs over C calls, V violated", the drivers' runs and violations summed.
 set -u
 b=$(cd "$1" && pwd)
 prog=$b/tests/win/faults/linetext_faults.exe
