@@ -1,5 +1,5 @@
-// Puts the run state back to its start values, for tests and fuzzers that run
-// the pass more than once in one process (the program runs it once).
+// Puts the run state back to its start values, for the fuzzer, which runs the
+// pass once per input in one process (the program runs it once).
 #pragma once
 
 #include <cstring>
