@@ -20,7 +20,6 @@ arches=${CROSS_ARCHES:-i686 x86_64}
 dir=${CROSS_DIR:-$top/build-cross}
 linux=${LINUX_EXE:-$top/build/linetext}
 crossgen=${CROSSGEN:-$top/build/tests/crossgen}
-wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
 export WINEDEBUG=-all
 start=$(date +%s)
 mkdir -p "$dir" || exit 1
@@ -33,8 +32,6 @@ for arch in $arches; do
   [ -f "$top/build-win-$arch/linetext.exe" ] || win_build "$top" $arch linetext || exit 1
   printf -v "$v" %s "$top/build-win-$arch/linetext.exe"
 done
-WINE_i686=${WINE_i686:-/usr/lib/wine/wine}
-WINE_x86_64=${WINE_x86_64:-/usr/lib/wine/wine64}
 WINEPREFIX_i686=${WINEPREFIX_i686:-$dir/wine-i686}
 WINEPREFIX_x86_64=${WINEPREFIX_x86_64:-$dir/wine-x86_64}
 
@@ -57,8 +54,7 @@ fi
 mapfile -t list < <(ls "$work/cases" | sort -n)
 n=${#list[@]}
 batch=$(( (n + jobs * 8 - 1) / (jobs * 8) ))
-[ "$batch" -ge 1 ] || batch=1
-[ "$batch" -le 50 ] || batch=50
+batch=$(( batch < 1 ? 1 : batch > 50 ? 50 : batch ))
 
 # Each case straight, not through drafthost: the same bytes are what is checked.
 run_cases() {  # NAME EXE PREFIX ICONV [VAR=VALUE...] < CASE NAMES: in parallel batches

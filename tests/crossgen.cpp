@@ -1,14 +1,10 @@
-// crossgen: writes seeded random cases for the cross-build comparison
+// crossgen DIR SEED COUNT: seeded random cases for the cross-build comparison
 // (tests/cross_diff.sh; docs/testing.md lists what they aim at), an exchange
-// file and an option list each.
-//
-//   crossgen DIR SEED COUNT
-//
-// "crossgen DIR S 1" makes again the case whose seed is S; the same seed
-// gives the same bytes on every machine (our own random numbers, every
-// number printed from integers or fixed texts). Arguments never hold '*' or
-// '?' (the Windows runtime expands them into file names), line ends or bytes
-// that are no valid Shift-JIS (Wine cannot pass those).
+// file and an option list each. "crossgen DIR S 1" makes again the case of
+// seed S, the same bytes on every machine (our own random numbers, numbers
+// printed from integers or fixed texts). Arguments never hold '*' or '?' (the
+// Windows runtime expands them), line ends, or bytes that are no valid
+// Shift-JIS (Wine cannot pass those).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

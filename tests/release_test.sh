@@ -86,12 +86,8 @@ example() {  # N: the Nth .EX block of the page, its escapes undone
 printed=$(cd "$work" && TMPDIR=$work PATH=$p/bin:$PATH bash -c "$(example 1)" 2>&1)
 [ "$printed" = "$(example 2)" ] || bad "the page's example prints otherwise:"$'\n'"$printed"
 
-# 3. The zip, as a Windows user gets it: named with the project's version,
-# SHA256SUMS beside it that matches, and in it exactly the 32-bit .exe (a
-# console program needing Windows' own DLLs alone, the version in its version
-# resource), the licence, the example and the two guides with CR LF line ends,
-# the Japanese one UTF-8 with a byte-order mark (what Notepad reads as UTF-8),
-# the English one ASCII.
+# 3. The zip, as a Windows user gets it (the Japanese guide's byte-order mark
+# is what Notepad reads as UTF-8).
 release_zip() (
   no() { bad "$*"; exit 1; }
   dist=$work/one/linetext/dist
@@ -113,9 +109,8 @@ release_zip() (
   [ "$(head -c 3 "$t/README-ja.txt" | od -An -tx1)" = " ef bb bf" ] && iconv -f UTF-8 -t UTF-8 "$t/README-ja.txt" >/dev/null ||
     no "README-ja.txt is not UTF-8 with a byte-order mark"
   console i686 "$t/linetext.exe" >/dev/null || no "zip's linetext.exe is no 32-bit console program on KERNEL32 and msvcrt alone"
-  # FileVersion and ProductVersion strings (UTF-16), then the fixed
-  # FILEVERSION after the signature 0xFEEF04BD: minor, major, build, patch
-  # as little-endian 16-bit words.
+  # FileVersion and ProductVersion strings (UTF-16), then the fixed FILEVERSION
+  # after the signature 0xFEEF04BD: minor, major, build, patch (16-bit words).
   v=$(i686-w64-mingw32-strings -el "$t/linetext.exe" | grep -A1 -x -E 'FileVersion|ProductVersion' | grep -v -x -E 'FileVersion|ProductVersion|--' | sort -u)
   off=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$t/linetext.exe" | head -1 | cut -d: -f1)
   set -- $(od -An -tu2 -j $((${off:-0} + 8)) -N 8 "$t/linetext.exe")
@@ -136,9 +131,9 @@ if [ -f "$deb" ]; then
   [ "$got" = "$want" ] || bad "the package holds: $got"
   first=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/linetext/changelog.gz | gzip -dc | head -1)
   case $first in "linetext ($version) "*) ;; *) bad "the changelog's last entry is not version $version: $first" ;; esac
-  # Every tag that stays is overridden, with its reason in the override file.
+  # Every tag that stays is overridden, with its reason in the override file;
+  # lintian's scratch folder (which it does not always remove) is inside ours.
   if command -v lintian >/dev/null; then
-    # Its scratch folder (which it does not always remove) inside ours
     mkdir -p "$work/lintian"
     out=$(TMPDIR=$work/lintian lintian --fail-on error,warning --info "$deb" 2>&1) && ok=1 || ok=0
     out=$(printf '%s\n' "$out" | grep -v '^running with root privileges')
@@ -168,10 +163,6 @@ else
   bad "no package $deb"
 fi
 
-if [ $fail = 0 ]; then
-  rm -rf "$work"
-  echo "release test: passed"
-else
-  echo "release test: FAILED (files in $work)"
-fi
-exit $fail
+[ $fail = 0 ] && rm -rf "$work" && echo "release test: passed" && exit 0
+echo "release test: FAILED (files in $work)"
+exit 1

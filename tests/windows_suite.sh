@@ -20,10 +20,8 @@ done
 
 # The Wine loader and prefix of each build, for the checks below and the
 # scripts they call; WINE_ARCHES, the builds that run here.
-export WINE_i686=/usr/lib/wine/wine WINE_x86_64=/usr/lib/wine/wine64
+export WINE_i686 WINE_x86_64
 export WINEPREFIX_i686=$top/build-win-i686/wineprefix WINEPREFIX_x86_64=$top/build-win-x86_64/wineprefix
-wineserver=/usr/lib/wine/wineserver64
-[ -x $wineserver ] || wineserver=/usr/lib/wine/wineserver32
 WINE_ARCHES=
 # A build whose Wine cannot run here is left out with the cause, in a banner
 # and in build-win-ARCH/left_out for run_all's table. On CI only the 32-bit
@@ -135,10 +133,9 @@ run_arch() {  # ARCH
       skipped=$((skipped + 1))
       continue
     fi
-    # A case that failed as if the .exe never ran (run_case.sh's status 2: the
-    # directory as prepared, or Wine's own error) runs once more: a start of
-    # Wine that ran nothing under load does not come again, a fault of the
-    # program does. Passing then, it is counted apart, and its first run shown.
+    # A case that failed as if the .exe never ran (run_case.sh's status 2) runs
+    # once more: a start of Wine that ran nothing does not come again, a fault
+    # of the program does. Passing then, it is counted apart, its first run shown.
     for try in 1 2; do
       out=$(env "${env[@]}" RUN_PREFIX=$wine CONSOLE=skip timeout 120 bash "$top/tests/e2e/run_case.sh" "$exe" "$c" 2>&1)
       st=$?
@@ -174,21 +171,16 @@ run_arch() {  # ARCH
   echo "$passed $failed $skipped" > "$top/build-win-$arch/suite.counts"
   echo "$arch: $((SECONDS - start)) s"
 }
-pids=()
 for arch in $WINE_ARCHES; do
   rm -f "$top/build-win-$arch/suite.counts"
   run_arch $arch >"$top/build-win-$arch/suite.log" 2>&1 </dev/null &
-  pids+=($!)
 done
-[ ${#pids[@]} = 0 ] || wait "${pids[@]}"
+wait
 for arch in $WINE_ARCHES; do
   echo "== $arch .exe under Wine"
   cat "$top/build-win-$arch/suite.log"
-  if read -r p f s < "$top/build-win-$arch/suite.counts"; then
-    passed=$((passed + p)) failed=$((failed + f)) skipped=$((skipped + s))
-  else
-    echo "FAIL: $arch runs did not finish"; fail=1
-  fi
+  read -r p f s < "$top/build-win-$arch/suite.counts" &&
+    passed=$((passed + p)) failed=$((failed + f)) skipped=$((skipped + s)) || { echo "FAIL: $arch runs did not finish"; fail=1; }
 done
 
 # Checks over both builds at once (no WINEPREFIX set here): random cases

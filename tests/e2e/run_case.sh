@@ -95,11 +95,7 @@ run() {
 }
 
 if [ $mode = results ]; then
-  for c in "${@:2}"; do
-    c=$(abs "${c%/}")
-    o=$out/${c##*/}
-    run "$c"
-  done
+  for c in "${@:2}"; do c=$(abs "${c%/}") && o=$out/${c##*/} && run "$c"; done
   exit 0
 fi
 
@@ -136,12 +132,8 @@ want_status=$(cat "$case_dir/status" 2>/dev/null || echo 0)
 
 if [ "${CONSOLE:-}" != skip ]; then
   for s in stdout stderr; do
-    want=/dev/null
-    [ -f "$case_dir/$s" ] && want="$case_dir/$s"
-    if ! cmp -s "$want" "$o/$s"; then
-      bad "$s differs"
-      diff <(od -c "$want") <(od -c "$o/$s") | head -20
-    fi
+    want=$case_dir/$s && [ -f "$want" ] || want=/dev/null
+    cmp -s "$want" "$o/$s" || { bad "$s differs"; diff <(od -c "$want") <(od -c "$o/$s") | head -20; }
   done
 fi
 
@@ -155,10 +147,7 @@ fi
 
 [ $fail = 0 ] && { echo "ok"; exit 0; }
 echo "case: $case_dir"
-if [ -s "$o/stderr" ]; then
-  echo "the program's standard error:"
-  head -c 2000 "$o/stderr" | cat -v | head -20 | sed 's/^/  /'
-fi
+[ -s "$o/stderr" ] && echo "the program's standard error:" && head -c 2000 "$o/stderr" | cat -v | head -20 | sed 's/^/  /'
 if [ "$(snapshot)" = "$prepared" ] || grep -q -E '^wine: |err:' "$o/stderr"; then
   echo "the run left the directory as prepared, or the emulator reported an error: maybe it never ran"
   exit 2

@@ -20,9 +20,8 @@ class TempDirTest : public ::testing::Test {
    protected:
     std::string dir;
     void SetUp() override {
-        std::string tmpl = temp_template("linetext-unit");
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
+        dir = temp_template("linetext-unit");
+        ASSERT_NE(mkdtemp(dir.data()), nullptr);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string path(const std::string& name) const { return dir + "/" + name; }

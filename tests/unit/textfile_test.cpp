@@ -1,9 +1,7 @@
-// Text-mode files through real files in a fresh temporary directory: random
-// content read with every buffer size against a model of the translation, and
-// written back with every LF turned into CR LF. The edges the program meets
-// (a CR LF split by a refill, a lone CR at the end, NUL bytes, long lines) are
-// end-to-end cases (tests/e2e/cases/reader_*, bad_*); write errors are failed
-// into the program's own calls by the fault injection (tests/faults).
+// Text-mode files through real files: random content read with every buffer
+// size against a model of the translation, and written back with every LF
+// turned into CR LF. The edges the program meets are end-to-end cases
+// (reader_*, bad_*); write errors come from the fault injection.
 #include "platform/textfile.h"
 
 #include <gtest/gtest.h>
@@ -29,13 +27,9 @@ class TextFileTest : public TempDirTest {
         std::vector<char> buf(size + 1, '#');
         for (int n; f && (n = tf_gets(f, buf.data(), size)) >= 0;) {
             EXPECT_EQ(buf[n], '\0');
-            // Behind the terminator: what was there, or zero bytes; never
-            // more of the file.
-            for (int i = n + 1; i < size + 1; i++)
-                if (buf[i] != '#' && buf[i] != '\0') {
-                    ADD_FAILURE() << "byte " << i << " behind a read of " << n << " changed";
-                    break;
-                }
+            // Behind the terminator: what was there, or zero bytes; never more of the file.
+            EXPECT_TRUE(std::all_of(buf.begin() + n + 1, buf.end(), [](char c) { return c == '#' || c == '\0'; }))
+                << "bytes behind a read of " << n << " changed";
             out.emplace_back(buf.data(), n);
             std::fill(buf.begin(), buf.end(), '#');
         }

@@ -1,9 +1,7 @@
-// The fill's own sin, cos and atan2 against the C library's over millions of
-// arguments of their domain: within 1 ulp of the library's, and where the two
-// differ, no further from the exact value (the long double functions).
-//
-// LINETEXT_TRIG_ARGS sets the arguments per kind (default 200000, about a
-// second, also under the sanitizers); docs/reliability.md has the measurement.
+// The fill's own sin, cos and atan2 against the C library's over arguments of
+// their domain: within 1 ulp of the library's, and where the two differ, no
+// further from the exact value (the long double functions). LINETEXT_TRIG_ARGS
+// sets the arguments per kind (200000, about a second; docs/reliability.md).
 #include "fill/trig.h"
 
 #include <gtest/gtest.h>

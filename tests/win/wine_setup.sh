@@ -2,6 +2,12 @@
 # suite: the Windows builds and what Wine needs before it runs anything, kept
 # inside the build tree.
 
+# Debian's Wine loaders, and its server itself: the wrapper script would add
+# -p0, a server that ends with its last client.
+: "${WINE_i686:=/usr/lib/wine/wine}" "${WINE_x86_64:=/usr/lib/wine/wine64}"
+wineserver=${WINESERVER:-/usr/lib/wine/wineserver64}
+[ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver32
+
 # win_build TOP ARCH TARGET...: the targets of the ARCH .exe's build, in
 # TOP/build-win-ARCH (Release, warnings as errors).
 win_build() {
