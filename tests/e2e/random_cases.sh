@@ -1,9 +1,7 @@
 #!/bin/bash
-# Random cases of the cross-build comparison's generator (tests/crossgen.cpp),
-# each run by drafthost (through run_case.sh), which checks the host contract
-# on it: the ending, the files, the message, every record, and every fill
-# measured against its line (a character that fits by a hair, or one that
-# overshoots, shows).
+# Random cases of tests/crossgen.cpp, each run by drafthost (run_case.sh),
+# which checks the host contract: the ending, the files, the message, every
+# record, and every fill measured against its line.
 #
 #   random_cases.sh PROGRAM DRAFTHOST CROSSGEN COUNT SEED
 set -u

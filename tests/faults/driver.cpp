@@ -99,9 +99,8 @@ Run run(const Case& c) {
     return r;
 }
 
-// A fault: the mode, the error number and its name, and whether the layer
-// makes the run end exactly as the clean one (a retry, or a failure it takes
-// for none).
+// A fault, and whether the layer makes the run end exactly as the clean one
+// (a retry, or a failure it takes for none).
 struct Fault {
     const char* mode;
     long error;
@@ -109,9 +108,8 @@ struct Fault {
     bool as_clean;
 };
 
-// The faults of call index n of a function that is called count times. One
-// error stands for each class of errors the platform layer handles alike, but
-// for the errors that make a sync no failure, which it names one by one.
+// The faults tried at each call of a function: one error for each class the
+// layer handles alike, but each error that makes a sync no failure.
 std::vector<Fault> faults_of(const std::string& call) {
     auto is = [&call](std::initializer_list<const char*> names) {
         for (const char* n : names)
