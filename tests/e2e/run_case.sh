@@ -39,10 +39,9 @@
 # nothing looks (the caller may run it again); 1 any other failure. A failing
 # case's lines begin "FAIL [NAME]:".
 set -u
-abs() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
 mode=compare
 [ "${1:-}" = --results ] && { mode=results out=$(mkdir -p "$2" && cd "$2" && pwd) && shift 2 || exit 1; }
-prog=$1; case $prog in */*) prog=$(abs "$prog") ;; esac
+prog=$1; case $prog in */*) prog=$(realpath -s "$prog") ;; esac
 host=${DRAFTHOST:-$(cd "$(dirname "$0")/../.." && pwd)/build/tools/drafthost/drafthost}
 [ $mode = compare ] && host=${3:-$host}
 [ "$host" = none ] || [ -x "$host" ] || { echo "drafthost not found at $host: build it (target drafthost) or set DRAFTHOST"; exit 1; }
@@ -95,7 +94,7 @@ run() {
 }
 
 if [ $mode = results ]; then
-  for c in "${@:2}"; do c=$(abs "${c%/}") && o=$out/${c##*/} && run "$c"; done
+  for c in "${@:2}"; do c=$(realpath -s "$c") && o=$out/${c##*/} && run "$c"; done
   exit 0
 fi
 

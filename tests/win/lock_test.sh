@@ -8,8 +8,7 @@
 #
 #   lock_test.sh PROGRAM HOLDER
 set -u
-abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
-prog=$(abs "$1") holder=$(abs "$2")
+prog=$(realpath -s "$1") holder=$(realpath -s "$2")
 [ -f "$holder" ] || { echo "FAIL: no holder at $holder"; exit 1; }
 ex=$(cd "$(dirname "$0")/../e2e/cases/fill_ex01_ab_along_x" && pwd)
 fail=0
