@@ -7,22 +7,23 @@
 #include "fill/trig.h"
 #include "output/records.h"
 #include "platform/console.h"
-#include "run/state.h"
+#include "state/state.h"
 
 // What every call prints on entry, also when it then writes no records.
 static void entry_diagnostics() {
-    if (isTest == TEST_TRACE) {
-        con_out("\n# STR_LINE() -- iPOINTcnt<%d> -- iPOINT<%d> -- SCALE(%.1f) -- isZUSUN(%d)\n", iPOINTcnt, iPOINT,
-                SCALE, isZUSUN);
-        con_out("#     PX[0]= %.1f PY[0]= %.1f \n", PX[0], PY[0]);
-        con_out("#     PX[1]= %.1f PY[1]= %.1f \n", PX[1], PY[1]);
-        con_out("#     PX[2]= %.1f PY[2]= %.1f \n", PX[2], PY[2]);
-        con_out("#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", dMOJI_w, dMOJI_d, iMOJI_p, ChS001);
-        con_out("#  i Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", MOJI_W[0], MOJI_H[0], MOJI_D[0], MOJI_C[0]);
-        con_out("#  w Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", dMOJI_w, dMOJI_w, dMOJI_d, iMOJI_p);
+    if (S.isTest == TEST_TRACE) {
+        con_out("\n# STR_LINE() -- iPOINTcnt<%d> -- iPOINT<%d> -- SCALE(%.1f) -- isZUSUN(%d)\n", S.iPOINTcnt, S.iPOINT,
+                S.SCALE, S.isZUSUN);
+        con_out("#     PX[0]= %.1f PY[0]= %.1f \n", S.PX[0], S.PY[0]);
+        con_out("#     PX[1]= %.1f PY[1]= %.1f \n", S.PX[1], S.PY[1]);
+        con_out("#     PX[2]= %.1f PY[2]= %.1f \n", S.PX[2], S.PY[2]);
+        con_out("#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", S.dMOJI_w, S.dMOJI_d, S.iMOJI_p, S.ChS001);
+        con_out("#  i Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", S.MOJI_W[0], S.MOJI_H[0], S.MOJI_D[0],
+                S.MOJI_C[0]);
+        con_out("#  w Free cn0 : W(%.1lf) H(%.1lf) D(%.1lf) Pen(%d)\n", S.dMOJI_w, S.dMOJI_w, S.dMOJI_d, S.iMOJI_p);
     }
-    if (isTest == TEST_FILL)
-        tf_printf(fpw, "#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", dMOJI_w, dMOJI_d, iMOJI_p, ChS001);
+    if (S.isTest == TEST_FILL)
+        tf_printf(S.fpw, "#----- command /M(%.1f) /L(%.1f) /K(%d) /Z(%s)\n", S.dMOJI_w, S.dMOJI_d, S.iMOJI_p, S.ChS001);
 }
 
 // A single-byte character advances one pitch P, a two-byte character two;
@@ -32,33 +33,33 @@ static void entry_diagnostics() {
 // is not cleared: appended characters replace what the previous writer left
 // in it. Returns the number of bytes appended.
 static int fill_loop(double W, double D, double L) {
-    const bool trace = isTest == TEST_TRACE;
+    const bool trace = S.isTest == TEST_TRACE;
     const double P = (W + D) * 0.5, T = D * 0.5;
     double r = L - P;
     int i = 0, j = 0;
     while (r + T >= 0) {
         // A lead byte with no trail byte (a pattern cut after PATTERN_MAX bytes) is
         // taken as a single-byte character, so nothing past the text is read.
-        if (SHIFTJIS(ChS001, i) && ChS001[i + 1] != '\0') {
+        if (SHIFTJIS(S.ChS001, i) && S.ChS001[i + 1] != '\0') {
             r -= P;
             if (r + T < 0) break;
-            ChSTR[j] = ChS001[i];
-            ChSTR[j + 1] = ChS001[i + 1];
-            ChSTR[j + 2] = '\0';
+            S.ChSTR[j] = S.ChS001[i];
+            S.ChSTR[j + 1] = S.ChS001[i + 1];
+            S.ChSTR[j + 2] = '\0';
             i++;
             j++;
         } else {
-            ChSTR[j] = ChS001[i];
-            ChSTR[j + 1] = '\0';
+            S.ChSTR[j] = S.ChS001[i];
+            S.ChSTR[j + 1] = '\0';
         }
         j++;
         if (j > FILL_MAX) break;
         i++;
-        if (ChS001[i] == '\0') i = 0;
+        if (S.ChS001[i] == '\0') i = 0;
         r -= P;
         if (trace) {
-            con_out("# ChSTR(%s)\n", ChSTR);
-            tf_printf(fpw, "# ChSTR(%s) klen(%.2f)\n", ChSTR, r);
+            con_out("# ChSTR(%s)\n", S.ChSTR);
+            tf_printf(S.fpw, "# ChSTR(%s) klen(%.2f)\n", S.ChSTR, r);
         }
     }
     return j;
@@ -71,16 +72,16 @@ static int fill_loop(double W, double D, double L) {
 static struct {
     bool valid;
     double W, D, L;
-    char pattern[sizeof ChS001];
+    char pattern[sizeof S.ChS001];
     int n;  // bytes appended
-    char fill[sizeof ChSTR];
+    char fill[sizeof S.ChSTR];
 } last;
 
 static void lay_fill(double W, double D, double L) {
-    if (isTest != TEST_TRACE && last.valid && W == last.W && D == last.D && L == last.L &&
-        std::memcmp(ChS001, last.pattern, sizeof ChS001) == 0) {
+    if (S.isTest != TEST_TRACE && last.valid && W == last.W && D == last.D && L == last.L &&
+        std::memcmp(S.ChS001, last.pattern, sizeof S.ChS001) == 0) {
         // The appended bytes and their terminator; what lies behind stays.
-        if (last.n > 0) std::memcpy(ChSTR, last.fill, static_cast<size_t>(last.n) + 1);
+        if (last.n > 0) std::memcpy(S.ChSTR, last.fill, static_cast<size_t>(last.n) + 1);
         return;
     }
     const int n = fill_loop(W, D, L);
@@ -88,9 +89,9 @@ static void lay_fill(double W, double D, double L) {
     last.W = W;
     last.D = D;
     last.L = L;
-    std::memcpy(last.pattern, ChS001, sizeof ChS001);
+    std::memcpy(last.pattern, S.ChS001, sizeof S.ChS001);
     last.n = n;
-    if (n > 0) std::memcpy(last.fill, ChSTR, static_cast<size_t>(n) + 1);
+    if (n > 0) std::memcpy(last.fill, S.ChSTR, static_cast<size_t>(n) + 1);
 }
 
 // The sine and cosine of the direction, kept for the same reason; the angle
@@ -111,19 +112,19 @@ static void sin_cos(double a, double* s, double* c) {
 int STR_LINE(unsigned jd_xmax) {
     (void)jd_xmax;
     // The scale enters no computation; a layer group outside 0 to 15 has none.
-    SCALE = (GROUP >= 0 && GROUP <= 15) ? G_SCALE[GROUP] : 1.0;
-    const double W = dMOJI_w, D = dMOJI_d;
+    S.SCALE = (S.GROUP >= 0 && S.GROUP <= 15) ? S.G_SCALE[S.GROUP] : 1.0;
+    const double W = S.dMOJI_w, D = S.dMOJI_d;
     entry_diagnostics();
 
-    if (iPOINTcnt > 2) return 1;
-    if (iPOINT > 2) return 2;
-    const double x1 = PX[1], y1 = PY[1], x2 = PX[2], y2 = PY[2];
+    if (S.iPOINTcnt > 2) return 1;
+    if (S.iPOINT > 2) return 2;
+    const double x1 = S.PX[1], y1 = S.PY[1], x2 = S.PX[2], y2 = S.PY[2];
     const double a = ptslope(x1, y1, x2, y2);
-    const int lenin = STRLEN(ChS001);
+    const int lenin = STRLEN(S.ChS001);
     if (lenin == 0) return 0;
     const double L = PTDIST(x1, y1, x2, y2);
-    if (isTest == TEST_TRACE) {
-        con_out("# ChS001(%s)  lenin(%d)  dlen(%.1f)\n", ChS001, lenin, L);
+    if (S.isTest == TEST_TRACE) {
+        con_out("# ChS001(%s)  lenin(%d)  dlen(%.1f)\n", S.ChS001, lenin, L);
         // a circle through point 2, centred on point 1, when the host can
         // read its numbers (L overflows for points near the double range's ends)
         if (std::isfinite(x1) && std::isfinite(y1) && std::isfinite(L)) Kci(x1, y1, L);
@@ -144,13 +145,13 @@ int STR_LINE(unsigned jd_xmax) {
         if (!std::isfinite(v)) return 3;
     // /M sets one size for both: the pitch and the fit above assume square
     // characters, so the height written must be the width they used.
-    MojiPairOut(W, W, D, iMOJI_p, x, y, dx, dy, ChSTR);
+    MojiPairOut(W, W, D, S.iMOJI_p, x, y, dx, dy, S.ChSTR);
     return 0;
 }
 
 int CHR_PRO(unsigned jd_x) {
-    ChSTR[0] = '\0';
-    STRCPY(ChSTR, ChSTR0);  // the record's text, up to its line end
-    if (isTest == TEST_FILL) tf_printf(fpw, "# CHR_PRO  now \n");
+    S.ChSTR[0] = '\0';
+    STRCPY(S.ChSTR, S.ChSTR0);  // the record's text, up to its line end
+    if (S.isTest == TEST_FILL) tf_printf(S.fpw, "# CHR_PRO  now \n");
     return STR_LINE(jd_x);
 }

@@ -2,7 +2,7 @@
 // never converted.
 #pragma once
 
-#include "run/state.h"
+#include "state/state.h"
 
 // 1 if the byte at index i begins a two-byte character (0x81-0x9F, 0xE0-0xFC).
 // Inline: the fill asks it for every byte it lays.

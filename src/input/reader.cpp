@@ -21,7 +21,7 @@
 #include "fill/fill.h"
 #include "input/fields.h"
 #include "platform/console.h"
-#include "run/state.h"
+#include "state/state.h"
 
 // An initial attribute takes the first value of its kind.
 static void capture(int* initial, int current) {
@@ -38,10 +38,10 @@ static void scan_ds(const char* p, int* t, int n) {
 }
 
 void PLreset() {
-    iPL = 0;
-    iPLcounter = 0;
-    iKtensu = 0;
-    KYleng = 0.0;
+    S.iPL = 0;
+    S.iPLcounter = 0;
+    S.iKtensu = 0;
+    S.KYleng = 0.0;
 }
 
 // "hp" + slot digit + form. Forms " ", "+", "/", "-" store the point in its
@@ -51,51 +51,51 @@ static void read_point(const char* rec) {
     const char* p = rec + 2;
     char form = rec[2] != '\0' ? rec[3] : '\0';
     if (form == ' ' || form == '+' || form == '/' || form == '-') {
-        iPOINTcnt++;
-        int slot = iPOINT;
-        if (scan_d(&p, &slot)) iPOINT = slot;
-        if (iPOINT < 0 || iPOINT > HPmax) return;
+        S.iPOINTcnt++;
+        int slot = S.iPOINT;
+        if (scan_d(&p, &slot)) S.iPOINT = slot;
+        if (S.iPOINT < 0 || S.iPOINT > HPmax) return;
         const char* q = rec + 4;  // behind the form (a blank form is skipped as any blank)
-        if (scan_lf(&q, &PX[iPOINT])) scan_lf(&q, &PY[iPOINT]);
-        if (isTest == TEST_POINTS && form != '+')
-            con_out("##  hp%d%c  %.2f %.2f \n", iPOINT, form, PX[iPOINT], PY[iPOINT]);
+        if (scan_lf(&q, &S.PX[S.iPOINT])) scan_lf(&q, &S.PY[S.iPOINT]);
+        if (S.isTest == TEST_POINTS && form != '+')
+            con_out("##  hp%d%c  %.2f %.2f \n", S.iPOINT, form, S.PX[S.iPOINT], S.PY[S.iPOINT]);
     } else if ((form == 'c' && rec[4] == 'h') || (form == 'l' && rec[4] == 'n')) {
-        int slot = iPOINT;
-        if (scan_d(&p, &slot)) iPOINT = slot;
+        int slot = S.iPOINT;
+        if (scan_d(&p, &slot)) S.iPOINT = slot;
         const char* q = rec + 5;
-        if (scan_lf(&q, &HPOINTx)) scan_lf(&q, &HPOINTy);
-        iPOINTcnt++;
-        stepcnt = 2;
+        if (scan_lf(&q, &S.HPOINTx)) scan_lf(&q, &S.HPOINTy);
+        S.iPOINTcnt++;
+        S.stepcnt = 2;
     }
 }
 
 // Text record: two characters of code, x y dx dy, blanks, a double quote and
 // the text up to the end of the record (line end included, TEXT_TAKE_MAX bytes at most).
 static void read_text(const char* rec, unsigned jd_x) {
-    MOJI_head[0] = rec[0];
-    MOJI_head[1] = rec[1];
+    S.MOJI_head[0] = rec[0];
+    S.MOJI_head[1] = rec[1];
     const char* p = rec + 2;
-    if (scan_lf(&p, &ChX) && scan_lf(&p, &ChY) && scan_lf(&p, &ChDX) && scan_lf(&p, &ChDY)) {
+    if (scan_lf(&p, &S.ChX) && scan_lf(&p, &S.ChY) && scan_lf(&p, &S.ChDX) && scan_lf(&p, &S.ChDY)) {
         while (*p == ' ' || (*p >= '\t' && *p <= '\r')) p++;
         if (*p == '"') {
             p++;
             // The text ends where the record ends, even when nothing follows
             // the quote: nothing of an earlier text shows behind it.
-            ChSTR0[copy_text(ChSTR0, p, TEXT_TAKE_MAX, 0)] = '\0';
+            S.ChSTR0[copy_text(S.ChSTR0, p, TEXT_TAKE_MAX, 0)] = '\0';
         }
     }
     CHR_PRO(jd_x);
-    iCHR_cnt++;
+    S.iCHR_cnt++;
 }
 
 // A line: only its length is looked at, against what the last line left when
 // not every end converts.
 static void read_line(const char* rec) {
     const char* p = rec + 1;
-    if (scan_lf(&p, &ILINEx1) && scan_lf(&p, &ILINEy1) && scan_lf(&p, &ILINEx2)) scan_lf(&p, &ILINEy2);
-    if (ILINEx1 != ILINEx2 || ILINEy1 != ILINEy2) {
-        iLine_cnt++;
-        stepcnt = 3;
+    if (scan_lf(&p, &S.ILINEx1) && scan_lf(&p, &S.ILINEy1) && scan_lf(&p, &S.ILINEx2)) scan_lf(&p, &S.ILINEy2);
+    if (S.ILINEx1 != S.ILINEx2 || S.ILINEy1 != S.ILINEy2) {
+        S.iLine_cnt++;
+        S.stepcnt = 3;
     }
 }
 
@@ -103,36 +103,37 @@ static void read_line(const char* rec) {
 // The first of either decides the initial text size.
 static void read_text_size(const TfRecord* r) {
     const char* rec = r->text;
-    tf_echo_record(fpw, r);
+    tf_echo_record(S.fpw, r);
     if (rec[2] == '0') {
-        MOJIS = 0;
+        S.MOJIS = 0;
         const char* p = rec + 3;
-        if (scan_lf(&p, &MOJI_W[0]) && scan_lf(&p, &MOJI_H[0]) && scan_lf(&p, &MOJI_D[0])) scan_d(&p, &MOJI_C[0]);
-        if (MOJISi == NOT_SEEN) {
-            MOJISi = 0;
-            MOJIWi = MOJI_W[0];
-            MOJIHi = MOJI_H[0];
-            MOJIDi = MOJI_D[0];
-            MOJICi = MOJI_C[0];
+        if (scan_lf(&p, &S.MOJI_W[0]) && scan_lf(&p, &S.MOJI_H[0]) && scan_lf(&p, &S.MOJI_D[0]))
+            scan_d(&p, &S.MOJI_C[0]);
+        if (S.MOJISi == NOT_SEEN) {
+            S.MOJISi = 0;
+            S.MOJIWi = S.MOJI_W[0];
+            S.MOJIHi = S.MOJI_H[0];
+            S.MOJIDi = S.MOJI_D[0];
+            S.MOJICi = S.MOJI_C[0];
         }
     } else if (rec[2] != '"') {
         const char* p = rec + 2;
-        scan_d(&p, &MOJIS);
-        capture(&MOJISi, MOJIS);
+        scan_d(&p, &S.MOJIS);
+        capture(&S.MOJISi, S.MOJIS);
     }
 }
 
 // "ci": centre and radius, then start and end angle and two more numbers,
 // which take their defaults when the record leaves them out.
 static void read_circle(const char* rec) {
-    SK = 0.0;
-    EK = 360.0;
-    HP = -2.0;
-    JK = 0.0;
+    S.SK = 0.0;
+    S.EK = 360.0;
+    S.HP = -2.0;
+    S.JK = 0.0;
     const char* p = rec + 2;
-    double* t[7] = {&CX, &CY, &CR, &SK, &EK, &HP, &JK};
+    double* t[7] = {&S.CX, &S.CY, &S.CR, &S.SK, &S.EK, &S.HP, &S.JK};
     for (int k = 0; k < 7 && scan_lf(&p, t[k]); k++) {}
-    iCi_cnt++;
+    S.iCi_cnt++;
 }
 
 // The line attributes "lg", "ly" (hexadecimal), "lt" and "lc" (decimal): the
@@ -141,20 +142,20 @@ static void read_attribute(const char* rec) {
     const char* p = rec + 2;
     switch (rec[1]) {
     case 'g':
-        scan_x(&p, &GROUP);
-        capture(&GROUPi, GROUP);
+        scan_x(&p, &S.GROUP);
+        capture(&S.GROUPi, S.GROUP);
         break;
     case 'y':
-        scan_x(&p, &LAYER);
-        capture(&LAYERi, LAYER);
+        scan_x(&p, &S.LAYER);
+        capture(&S.LAYERi, S.LAYER);
         break;
     case 't':
-        scan_d(&p, &TYPE);
-        capture(&TYPEi, TYPE);
+        scan_d(&p, &S.TYPE);
+        capture(&S.TYPEi, S.TYPE);
         break;
     case 'c':
-        scan_d(&p, &COLOR);
-        capture(&COLORi, COLOR);
+        scan_d(&p, &S.COLOR);
+        capture(&S.COLORi, S.COLOR);
         break;
     }
 }
@@ -162,15 +163,15 @@ static void read_attribute(const char* rec) {
 // "pn", the pen, hexadecimal.
 static void read_pen(const char* rec) {
     const char* p = rec + 2;
-    scan_x(&p, &TENS);
-    capture(&TENSi, TENS);
+    scan_x(&p, &S.TENS);
+    capture(&S.TENSi, S.TENS);
 }
 
 // "cc", the text attribute, decimal.
 static void read_text_attribute(const char* rec) {
     const char* p = rec + 2;
-    scan_d(&p, &MOJIK);
-    capture(&MOJIKi, MOJIK);
+    scan_d(&p, &S.MOJIK);
+    capture(&S.MOJIKi, S.MOJIK);
 }
 
 // The host's settings: "hq" stage marker, "hn" four numbers, "hp" points,
@@ -178,24 +179,24 @@ static void read_text_attribute(const char* rec) {
 static void read_setting(const char* rec) {
     switch (rec[1]) {
     case 'q':
-        stepcnt = 1;
+        S.stepcnt = 1;
         break;
     case 'n': {
         const char* p = rec + 2;
-        if (scan_lf(&p, &PNX1) && scan_lf(&p, &PNY1) && scan_lf(&p, &PNX2)) scan_lf(&p, &PNY2);
+        if (scan_lf(&p, &S.PNX1) && scan_lf(&p, &S.PNY1) && scan_lf(&p, &S.PNX2)) scan_lf(&p, &S.PNY2);
         break;
     }
     case 'p':
         read_point(rec);
         break;
     case 's':
-        scan_lfs(rec + 3, G_SCALE, 16);
+        scan_lfs(rec + 3, S.G_SCALE, 16);
         break;
     case 'c':
-        if (rec[2] == 'w') scan_lfs(rec + 4, &MOJI_W[1], 10);
-        else if (rec[2] == 'h') scan_lfs(rec + 4, &MOJI_H[1], 10);
-        else if (rec[2] == 'd') scan_lfs(rec + 4, &MOJI_D[1], 10);
-        else if (rec[2] == 'c') scan_ds(rec + 4, &MOJI_C[1], 10);
+        if (rec[2] == 'w') scan_lfs(rec + 4, &S.MOJI_W[1], 10);
+        else if (rec[2] == 'h') scan_lfs(rec + 4, &S.MOJI_H[1], 10);
+        else if (rec[2] == 'd') scan_lfs(rec + 4, &S.MOJI_D[1], 10);
+        else if (rec[2] == 'c') scan_ds(rec + 4, &S.MOJI_C[1], 10);
         break;
     }
 }
@@ -203,31 +204,31 @@ static void read_setting(const char* rec) {
 // "pt x y", kept in slot 1 of KX and KY.
 static void read_pt(const char* rec) {
     const char* p = rec + 2;
-    if (scan_lf(&p, &KX[1])) scan_lf(&p, &KY[1]);
+    if (scan_lf(&p, &S.KX[1])) scan_lf(&p, &S.KY[1]);
 }
 
 static void read_polyline_start() {
     PLreset();
-    iPL = 1;
-    iPLcounter = 0;
-    iPLcnt++;
+    S.iPL = 1;
+    S.iPLcounter = 0;
+    S.iPLcnt++;
 }
 
 // A comment is echoed and ends a polyline.
 static void echo_comment(const TfRecord* r) {
-    tf_echo_record(fpw, r);
+    tf_echo_record(S.fpw, r);
     PLreset();
 }
 
 static void echo_paper_units(const TfRecord* r) {
-    isZUSUN = 1;
-    tf_echo_record(fpw, r);
+    S.isZUSUN = 1;
+    tf_echo_record(S.fpw, r);
 }
 
 // "z" and the attribute number.
 static void read_attribute_number(const char* rec) {
     const char* p = rec + 1;
-    scan_d(&p, &ZOKU);
+    scan_d(&p, &S.ZOKU);
 }
 
 // One record by its leading characters. It is looked at up to its first NUL
@@ -270,14 +271,14 @@ static void dispatch(const TfRecord* r, unsigned jd_x) {
 int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
     TfRecord r;
     for (unsigned jd_x = 0; jd_x != jd_limit; jd_x++) {
-        if (tf_read_record(fp, RECORD_READ_SIZE, &r) < 0) break;
-        if (isTest == TEST_RECORDS) {
+        if (tf_read_record(S.fp, RECORD_READ_SIZE, &r) < 0) break;
+        if (S.isTest == TEST_RECORDS) {
             con_out("## ---- JW_PATTERN()  jwc_temp.txt processing --------\n");
             con_out("##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, jd_limit);
             con_out("##  buf=(%s)\n", r.text);
         }
         dispatch(&r, jd_x);
     }
-    iPattern++;
+    S.iPattern++;
     return 0;
 }

@@ -8,89 +8,89 @@
 
 #include <cmath>
 
-#include "run/contract.h"
-#include "run/state.h"
+#include "state/contract.h"
+#include "state/state.h"
 
 // The text record's position and direction take ten decimals, one more than
 // the other text writers give them.
 int MojiPairOut(double w, double h, double d, int colour, double x, double y, double dx, double dy, const char* text) {
-    tf_printf(fpw, "cn0 %.2f %.2f %.2f %d\n", w, h, d, colour);
-    return tf_printf(fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", x, y, dx, dy, text);
+    tf_printf(S.fpw, "cn0 %.2f %.2f %.2f %d\n", w, h, d, colour);
+    return tf_printf(S.fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", x, y, dx, dy, text);
 }
 
 // "he", two blanks, the 14 Shift-JIS bytes that say the number of elements is
 // over the limit, four blanks, MAX= and the limit.
-int HEout(unsigned limit) { return tf_printf(fpw, HE_RECORD_HEAD "%u\n", limit); }
+int HEout(unsigned limit) { return tf_printf(S.fpw, HE_RECORD_HEAD "%u\n", limit); }
 
 int Sen(double x1, double y1, double x2, double y2) {
-    return tf_printf(fpw, " %.12f %.12f %.12f %.12f \n", x1, y1, x2, y2);
+    return tf_printf(S.fpw, " %.12f %.12f %.12f %.12f \n", x1, y1, x2, y2);
 }
 
-int Ten(double x, double y) { return tf_printf(fpw, "pt %.12f %.12f \n", x, y); }
+int Ten(double x, double y) { return tf_printf(S.fpw, "pt %.12f %.12f \n", x, y); }
 
-int Lcout(int color) { return tf_printf(fpw, "lc%d \n", color); }
+int Lcout(int color) { return tf_printf(S.fpw, "lc%d \n", color); }
 
-int Ltout(int type) { return tf_printf(fpw, "lt%d \n", type); }
+int Ltout(int type) { return tf_printf(S.fpw, "lt%d \n", type); }
 
 // Components are neither clamped nor masked: one outside 0 to 255 carries
 // into its neighbour.
 int SRGBout(int red, int green, int blue) {
     int rgb = static_cast<int>(static_cast<unsigned>(red) * 65536u + static_cast<unsigned>(green) * 256u +
                                static_cast<unsigned>(blue));
-    return tf_printf(fpw, "lc10 #%06x\n", rgb);
+    return tf_printf(S.fpw, "lc10 #%06x\n", rgb);
 }
 
-int S16RGBout(int rgb) { return tf_printf(fpw, "lc10 #%06x\n", rgb); }
+int S16RGBout(int rgb) { return tf_printf(S.fpw, "lc10 #%06x\n", rgb); }
 
 int SL2out(double a, double b, double c, double d) {
-    return tf_printf(fpw, "sl %.12f %.12f %.12f %.12f\n", a, b, c, d);
+    return tf_printf(S.fpw, "sl %.12f %.12f %.12f %.12f\n", a, b, c, d);
 }
 
 int SL3out(double a, double b, double c, double d, double e, double f) {
-    return tf_printf(fpw, "sl %.12f %.12f %.12f %.12f %.12f %.12f\n", a, b, c, d, e, f);
+    return tf_printf(S.fpw, "sl %.12f %.12f %.12f %.12f %.12f %.12f\n", a, b, c, d, e, f);
 }
 
 // At debug level 1 (the fill's settings level) the values shorten to two
 // decimals.
 int SL4out(double a, double b, double c, double d, double e, double f, double g, double h) {
-    if (isTest == TEST_FILL)
-        return tf_printf(fpw, "sl %.2f %.2f %.2f %.2f %.2f %.2f %.2f %.2f\n", a, b, c, d, e, f, g, h);
-    return tf_printf(fpw, "sl %.12f %.12f %.12f %.12f %.12f %.12f %.12f %.12f\n", a, b, c, d, e, f, g, h);
+    if (S.isTest == TEST_FILL)
+        return tf_printf(S.fpw, "sl %.2f %.2f %.2f %.2f %.2f %.2f %.2f %.2f\n", a, b, c, d, e, f, g, h);
+    return tf_printf(S.fpw, "sl %.12f %.12f %.12f %.12f %.12f %.12f %.12f %.12f\n", a, b, c, d, e, f, g, h);
 }
 
 int SCout(double a, double b, double c, double d, double e, double f, double g, double h) {
-    return tf_printf(fpw, "sc %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.2f\n", a, b, c, d, e, f, g, h);
+    return tf_printf(S.fpw, "sc %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.2f\n", a, b, c, d, e, f, g, h);
 }
 
 int SEout(double a, double b, double c, double d, double e, double f, double g, double h) {
-    return tf_printf(fpw, "se %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.2f\n", a, b, c, d, e, f, g, h);
+    return tf_printf(S.fpw, "se %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.2f\n", a, b, c, d, e, f, g, h);
 }
 
 int SOout(double a, double b, double c, double d, double e, double f, double g, double h) {
-    return tf_printf(fpw, "so %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.2f\n", a, b, c, d, e, f, g, h);
+    return tf_printf(S.fpw, "so %.10f %.10f %.10f %.10f %.10f %.10f %.10f %.2f\n", a, b, c, d, e, f, g, h);
 }
 
-int Cnout(int size) { return tf_printf(fpw, "cn%d \n", size); }
+int Cnout(int size) { return tf_printf(S.fpw, "cn%d \n", size); }
 
 int MojiOutSS(const char* code, double x, double y, double dx, double dy, const char* text) {
-    return tf_printf(fpw, "%s %.9f %.9f %.9f %.9f \"%s\n", code, x, y, dx, dy, text);
+    return tf_printf(S.fpw, "%s %.9f %.9f %.9f %.9f \"%s\n", code, x, y, dx, dy, text);
 }
 
-int MojiOutS(double x, double y, const char* text) { return tf_printf(fpw, "ch %.9f %.9f 3 0 \"%s\n", x, y, text); }
+int MojiOutS(double x, double y, const char* text) { return tf_printf(S.fpw, "ch %.9f %.9f 3 0 \"%s\n", x, y, text); }
 
 // The number comes before the text here and after it in the record.
 int MojiOutSD(double x, double y, double number, const char* text) {
-    return tf_printf(fpw, "ch %.9f %.9f 3 0 \"%s %.2f\n", x, y, text, number);
+    return tf_printf(S.fpw, "ch %.9f %.9f 3 0 \"%s %.2f\n", x, y, text, number);
 }
 
-int MojiOutD1(double x, double y, int n) { return tf_printf(fpw, "ch %.9f %.9f 3 0 \"%d\n", x, y, n); }
+int MojiOutD1(double x, double y, int n) { return tf_printf(S.fpw, "ch %.9f %.9f 3 0 \"%d\n", x, y, n); }
 
-int MojiOutD2(double x, double y, int a, int b) { return tf_printf(fpw, "ch %.9f %.9f 3 0 \"%d,%d\n", x, y, a, b); }
+int MojiOutD2(double x, double y, int a, int b) { return tf_printf(S.fpw, "ch %.9f %.9f 3 0 \"%d,%d\n", x, y, a, b); }
 
-int Kci(double cx, double cy, double r) { return tf_printf(fpw, "ci %.12f %.12f %.12f \n", cx, cy, r); }
+int Kci(double cx, double cy, double r) { return tf_printf(S.fpw, "ci %.12f %.12f %.12f \n", cx, cy, r); }
 
 int Kdci(double cx, double cy, double r, double start, double end, double sixth, double seventh) {
-    return tf_printf(fpw, "ci %.12f %.12f %.12f %.12f %.12f %.12f %.12f \n", cx, cy, r, start, end, sixth, seventh);
+    return tf_printf(S.fpw, "ci %.12f %.12f %.12f %.12f %.12f %.12f %.12f \n", cx, cy, r, start, end, sixth, seventh);
 }
 
 // The attribute-restoring block. The first text-size record of the input
@@ -99,10 +99,10 @@ int Kdci(double cx, double cy, double r, double start, double end, double sixth,
 // 0 and at most 10 (negative classes too). The pen is written in decimal when
 // at most 9; the not-seen 20 is not.
 void IniZokusei() {
-    if (MOJIWi > 0) tf_printf(fpw, "cn0 %.2f, %.2f, %.2f, %d\n", MOJIWi, MOJIHi, MOJIDi, MOJICi);
-    if (MOJISi != 0 && MOJISi <= 10) tf_printf(fpw, "cn%d\n", MOJISi);
-    tf_printf(fpw, "lg%x\nly%x\nlt%d\nlc%d\n", GROUPi, LAYERi, TYPEi, COLORi);
-    if (TENSi <= 9) tf_printf(fpw, "pn%d\n", TENSi);
+    if (S.MOJIWi > 0) tf_printf(S.fpw, "cn0 %.2f, %.2f, %.2f, %d\n", S.MOJIWi, S.MOJIHi, S.MOJIDi, S.MOJICi);
+    if (S.MOJISi != 0 && S.MOJISi <= 10) tf_printf(S.fpw, "cn%d\n", S.MOJISi);
+    tf_printf(S.fpw, "lg%x\nly%x\nlt%d\nlc%d\n", S.GROUPi, S.LAYERi, S.TYPEi, S.COLORi);
+    if (S.TENSi <= 9) tf_printf(S.fpw, "pn%d\n", S.TENSi);
 }
 
 double LengSen(double x1, double y1, double x2, double y2) {

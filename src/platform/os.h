@@ -1,5 +1,5 @@
 // The operating system, as the rest of the program sees it. os_posix.cpp and
-// os_win.cpp implement it, os_stdio.cpp the console streams and the exit for
+// os_win.cpp implement it, os_stdio.cpp the console streams for
 // both; nothing outside src/platform/ includes an OS header.
 #pragma once
 
@@ -46,4 +46,3 @@ int os_find_case_variant(const char* lower, const char* upper, char* out);
 // streams take them.
 void os_stdout(const char* s, int n);
 void os_stderr(const char* s, int n);
-void os_exit(int status);  // flushes the console streams first

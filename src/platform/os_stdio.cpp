@@ -1,7 +1,6 @@
-// The console streams and the process's end, through the C library on every
-// platform: the bytes go out as the platform's console takes them.
+// The console streams, through the C library on every platform: the bytes go
+// out as the platform's console takes them.
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/os.h"
 
@@ -10,9 +9,4 @@ void os_stdout(const char* s, int n) { std::fwrite(s, 1, static_cast<size_t>(n),
 void os_stderr(const char* s, int n) {
     std::fflush(stdout);  // keeps the two streams in order on a shared console
     std::fwrite(s, 1, static_cast<size_t>(n), stderr);
-}
-
-void os_exit(int status) {
-    std::fflush(stdout);
-    std::exit(status);
 }

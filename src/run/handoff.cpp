@@ -1,14 +1,14 @@
 #include "run/handoff.h"
 
 #include "output/records.h"
-#include "platform/console.h"
 #include "platform/os.h"
-#include "run/state.h"
+#include "state/state.h"
 
 // What an early end tells the host: status 1 or -1, and "JWC_TEMP.TXT" still
 // holds exactly what the host wrote, so it redraws nothing and loses nothing.
 // 1 comes from the run's own steps, -1 from the copies and the hand-back; the
 // host treats both alike. The message on standard error says which file.
+static Ending ended(int status, const char* message, const char* file) { return {true, status, message, file}; }
 
 // Where case tells names apart, the host's file may arrive as "jwc_temp.txt"
 // or any other mix of case. It is renamed straight to the upper-case name, so
@@ -27,85 +27,70 @@ void normalise_name() {
     os_replace(found, EXCHANGE_FILE);
 }
 
-unsigned Tcopy(const char* source, const char* destination) {
+Ending Tcopy(const char* source, const char* destination, unsigned* count) {
     TextFile* in = tf_open_read(source);
-    if (!in) {
-        con_err(MSG_CANNOT_OPEN "%s \n", source);
-        os_exit(STATUS_COPY_FAILED);
-    }
+    if (!in) return ended(STATUS_COPY_FAILED, MSG_CANNOT_OPEN, source);
     // A new file of this run: a link left under the name (to the exchange
     // file, to anyone's file) is removed, never written through.
     TextFile* out = tf_open_new(destination);
     if (!out) {
-        con_err(MSG_CANNOT_OPEN "%s \n", destination);
-        os_exit(STATUS_COPY_FAILED);
+        tf_close(in, 0);
+        return ended(STATUS_COPY_FAILED, MSG_CANNOT_OPEN, destination);
     }
     // Lines as the reader takes them, with a buffer of the same size. Line
     // LINE_LIMIT + 1 is still copied and counted, which is how a file that is
     // too long is told apart.
-    unsigned count = tf_copy_lines(in, out, LINE_LIMIT + 1, RECORD_READ_SIZE);
+    *count = tf_copy_lines(in, out, LINE_LIMIT + 1, RECORD_READ_SIZE);
     // The count alone needs no file. The copy is the working copy's first
     // state, as the host knows it: a run that stops before its output is
     // begun leaves the host's lines under "JWC_TEMP.104" to look at.
     tf_close(out, 0);
     // A file that could not be read to its end must not pass for a shorter one.
-    if (tf_close(in, 0) != 0) {
-        con_err(MSG_CANNOT_READ "%s \n", source);
-        os_exit(STATUS_COPY_FAILED);
-    }
-    return count;
+    if (tf_close(in, 0) != 0) return ended(STATUS_COPY_FAILED, MSG_CANNOT_READ, source);
+    return GO_ON;
 }
 
-static void write_failed() {
-    con_err(MSG_CANNOT_WRITE WORKING_COPY " \n");
-    os_exit(STATUS_REFUSED);
-}
+static Ending write_failed() { return ended(STATUS_REFUSED, MSG_CANNOT_WRITE, WORKING_COPY); }
 
 // The output is a new file of this run too: whatever took the name since the
 // counting copy was made is removed, not written through.
-void open_output() {
-    fpw = tf_open_new(WORKING_COPY);
-    if (!fpw) {
-        con_err(MSG_CANNOT_OPEN WORKING_COPY " \n");
-        os_exit(STATUS_REFUSED);
-    }
-    if (isTest == TEST_OFF) tf_write_behind(fpw);  // synced before the hand-back
+Ending open_output() {
+    S.fpw = tf_open_new(WORKING_COPY);
+    if (!S.fpw) return ended(STATUS_REFUSED, MSG_CANNOT_OPEN, WORKING_COPY);
+    if (S.isTest == TEST_OFF) tf_write_behind(S.fpw);  // synced before the hand-back
+    return GO_ON;
 }
 
-void refuse_long_file(unsigned jd_xmax) {
-    if (jd_xmax <= LINE_LIMIT) return;
+Ending refuse_long_file(unsigned jd_xmax) {
+    if (jd_xmax <= LINE_LIMIT) return GO_ON;
     HEout(LINE_LIMIT);
-    if (tf_close(fpw, 0) != 0) write_failed();
-    os_exit(STATUS_REFUSED);  // refused: the input stays, the working copy says why
+    if (tf_close(S.fpw, 0) != 0) return write_failed();
+    return ended(STATUS_REFUSED, nullptr, nullptr);  // refused: the input stays, the working copy says why
 }
 
-void open_input() {
-    fp = tf_open_read(EXCHANGE_FILE);
-    if (!fp) {
-        con_err(MSG_CANNOT_OPEN EXCHANGE_FILE " \n");
-        tf_close(fpw, 0);
-        os_exit(STATUS_REFUSED);
-    }
+Ending open_input() {
+    S.fp = tf_open_read(EXCHANGE_FILE);
+    if (S.fp) return GO_ON;
+    tf_close(S.fpw, 0);
+    return ended(STATUS_REFUSED, MSG_CANNOT_OPEN, EXCHANGE_FILE);
 }
 
-void close_files() {
-    if (tf_close(fp, 0) != 0) {
-        con_err(MSG_CANNOT_READ EXCHANGE_FILE " \n");
-        tf_close(fpw, 0);
-        os_exit(STATUS_REFUSED);
+Ending close_files() {
+    if (tf_close(S.fp, 0) != 0) {
+        tf_close(S.fpw, 0);
+        return ended(STATUS_REFUSED, MSG_CANNOT_READ, EXCHANGE_FILE);
     }
     // At level 0 the working copy is about to become the exchange file: it
     // must be complete on the disk before it takes the host's file's place.
-    if (tf_close(fpw, isTest == TEST_OFF) != 0) write_failed();
+    if (tf_close(S.fpw, S.isTest == TEST_OFF) != 0) return write_failed();
+    return GO_ON;
 }
 
-void hand_back() {
-    if (os_replace(WORKING_COPY, EXCHANGE_FILE) != 0) {
-        con_err(MSG_CANNOT_OPEN EXCHANGE_FILE " \n");
-        os_exit(STATUS_COPY_FAILED);
-    }
+Ending hand_back() {
+    if (os_replace(WORKING_COPY, EXCHANGE_FILE) != 0) return ended(STATUS_COPY_FAILED, MSG_CANNOT_OPEN, EXCHANGE_FILE);
     // Status 0 promises the result on the disk, the new name included. Past
     // the rename the result is in place, so a failed sync cannot turn it into
     // the failure statuses, which promise the host's input.
     os_sync_dir();
+    return GO_ON;
 }

@@ -5,29 +5,6 @@
 //
 // Exit status: 0 the run completed; 1 or -1 the run ended early and the
 // exchange file holds the host's input unchanged.
-#include "platform/console.h"
-#include "run/contract.h"
-#include "run/handoff.h"
-#include "run/options.h"
-#include "run/pass.h"
-#include "run/state.h"
+#include "run/run.h"
 
-int main(int argc, char** argv) {
-    if (answer_query(argc, argv)) return STATUS_DONE;  // a person asking, not the host
-    scan_options(argc, argv);
-    if (isTest == TEST_TRACE) con_out("\n\n#### debug #### Cmd-Option read\n");
-
-    normalise_name();
-    unsigned jd_xmax = Tcopy(EXCHANGE_FILE, WORKING_COPY);  // counts the lines
-    if (isTest == TEST_TRACE) con_out("#  copyed to JWC_TEMP.104 \n");
-
-    open_output();  // empties the counting copy: it becomes the output
-    refuse_long_file(jd_xmax);
-    open_input();
-
-    run_pass(jd_xmax);  // the records read, filled and written
-
-    close_files();
-    if (isTest == TEST_OFF) hand_back();  // at any debug level the result stays in the working copy
-    return 0;
-}
+int main(int argc, char** argv) { return run_linetext(argc, argv); }

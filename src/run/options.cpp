@@ -4,8 +4,8 @@
 
 #include "input/fields.h"
 #include "platform/console.h"
-#include "run/contract.h"
-#include "run/state.h"
+#include "state/contract.h"
+#include "state/state.h"
 
 // For a person at a terminal, not for the host. Free-text options could start
 // with "--" too, so these two count only as the one and only argument; with
@@ -63,7 +63,7 @@ void opt(const char* arg) {
     switch (letter) {
     case 'Z':
     case 'z':
-        OPT_STRCPY(ChS001, text);
+        OPT_STRCPY(S.ChS001, text);
         shown = arg + 1;
         break;
     case 'M':
@@ -71,23 +71,23 @@ void opt(const char* arg) {
         // Widths and spacings below 0.5 are refused without a word; so are
         // inf, nan, hexadecimal and values beyond the double range, which
         // convert to 0 (or to the 0 before the x).
-        if (*text != '\0' && text_to_double(text) >= 0.5) dMOJI_w = text_to_double(text);
+        if (*text != '\0' && text_to_double(text) >= 0.5) S.dMOJI_w = text_to_double(text);
         break;
     case 'L':
     case 'l':
-        if (*text != '\0' && text_to_double(text) >= 0.5) dMOJI_d = text_to_double(text);
+        if (*text != '\0' && text_to_double(text) >= 0.5) S.dMOJI_d = text_to_double(text);
         break;
     case 'K':
     case 'k':
         if (*text != '\0') {
             int colour = text_to_int(text);
-            if (colour >= 0 && colour <= 9) iMOJI_p = colour;
+            if (colour >= 0 && colour <= 9) S.iMOJI_p = colour;
         }
         break;
     case 'T':
     case 't':
-        isTest = TEST_OFF;
-        if (text[0] >= '1' && text[0] <= '0' + TEST_MAX) isTest = text[0] - '0';
+        S.isTest = TEST_OFF;
+        if (text[0] >= '1' && text[0] <= '0' + TEST_MAX) S.isTest = text[0] - '0';
         break;
     case 'e':
         break;
@@ -99,7 +99,7 @@ void opt(const char* arg) {
         shown = arg + 1;
         break;
     }
-    if (isTest >= TEST_ECHO) {
+    if (S.isTest >= TEST_ECHO) {
         con_out("# --- command line option ---------------\n");
         con_out("# --- (/%s)\n", shown);
         con_out("#      iMode(%d) iMode2(%d) iMode3(%d)\n", iMode, iMode2, iMode3);

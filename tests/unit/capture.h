@@ -8,17 +8,17 @@
 #include <fstream>
 #include <string>
 
-#include "run/state.h"
+#include "state/state.h"
 #include "tempdir.h"
 
 template <class F>
 std::string written(F body) {
     std::string name = temp_template("linetext-unit");
     close(mkstemp(name.data()));
-    fpw = tf_open_new(name.c_str());
+    S.fpw = tf_open_new(name.c_str());
     body();
-    tf_close(fpw, 0);
-    fpw = nullptr;
+    tf_close(S.fpw, 0);
+    S.fpw = nullptr;
     std::ifstream in(name, std::ios::binary);
     std::string out(std::istreambuf_iterator<char>(in), {});
     std::remove(name.c_str());

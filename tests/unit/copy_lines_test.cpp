@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/textfile.h"
-#include "run/contract.h"
+#include "state/contract.h"
 #include "tempdir.h"
 
 namespace {

@@ -13,14 +13,14 @@ namespace {
 // Points 1 and 2 along x, the default sizes, a pattern; everything else as a
 // run starts.
 void line_state(const char* pattern, double length) {
-    std::memset(ChS001, 0, sizeof ChS001);
-    std::strcpy(ChS001, pattern);
-    dMOJI_w = 5.0, dMOJI_d = 1.0, iMOJI_p = 1, isTest = 0;
-    PX[1] = PY[1] = PY[2] = 0.0;
-    PX[2] = length;
-    iPOINT = 2, iPOINTcnt = 2;
-    GROUP = 0;
-    ChSTR[0] = 0;
+    std::memset(S.ChS001, 0, sizeof S.ChS001);
+    std::strcpy(S.ChS001, pattern);
+    S.dMOJI_w = 5.0, S.dMOJI_d = 1.0, S.iMOJI_p = 1, S.isTest = 0;
+    S.PX[1] = S.PY[1] = S.PY[2] = 0.0;
+    S.PX[2] = length;
+    S.iPOINT = 2, S.iPOINTcnt = 2;
+    S.GROUP = 0;
+    S.ChSTR[0] = 0;
 }
 
 std::string text_of(const std::string& out) {
@@ -43,23 +43,23 @@ TEST(Fill, ALaidFillIsLaidAgainOnlyForTheSameInputs) {
     };
     for (const Step& s : steps) {
         line_state(s.pattern, s.length);
-        dMOJI_w = s.w, dMOJI_d = s.d;
-        std::strcpy(ChSTR, "stale text, longer than any fill here");
+        S.dMOJI_w = s.w, S.dMOJI_d = s.d;
+        std::strcpy(S.ChSTR, "stale text, longer than any fill here");
         EXPECT_EQ(text_of(written([] { STR_LINE(0); })), s.want)
             << s.pattern << " " << s.length << " " << s.w << " " << s.d;
     }
     // Nothing fits: the fill string carries what it held, also the second time.
     for (const char* held : {"previous", "other"}) {
         line_state("AB", 2);
-        std::strcpy(ChSTR, held);
+        std::strcpy(S.ChSTR, held);
         EXPECT_EQ(text_of(written([] { STR_LINE(0); })), held);
     }
     // The trace runs for every character, also right after the same fill.
     line_state("AB", 20);
     written([] { STR_LINE(0); });
-    isTest = 2;
+    S.isTest = 2;
     std::string out = written([] { STR_LINE(0); });
-    isTest = 0;
+    S.isTest = 0;
     int traced = 0;
     for (size_t at = 0; (at = out.find("# ChSTR(", at)) != std::string::npos; at++) traced++;
     EXPECT_EQ(traced, 6);

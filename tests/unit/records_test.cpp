@@ -53,11 +53,11 @@ TEST(Writers, Sl4outShortensOnlyAtLevel1) {
         "sl 1.000000000000 2.000000000000 3.000000000000 4.000000000000 5.000000000000 6.000000000000 "
         "7.000000000000 8.000000000000\r\n";
     for (int level = 0; level <= 6; level++) {
-        isTest = level;
+        S.isTest = level;
         std::string got = written([] { SL4out(1, 2, 3, 4, 5, 6, 7, 8); });
         EXPECT_EQ(got, level == 1 ? "sl 1.00 2.00 3.00 4.00 5.00 6.00 7.00 8.00\r\n" : twelve) << level;
     }
-    isTest = 0;
+    S.isTest = 0;
 }
 
 TEST(Writers, LengSenIsTheSegmentLength) { EXPECT_EQ(LengSen(0, 0, 3, 4), 5.0); }

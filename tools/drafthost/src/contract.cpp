@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "run/contract.h"
+#include "state/contract.h"
 
 namespace drafthost {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "run/contract.h"
+#include "state/contract.h"
 
 namespace drafthost {
 

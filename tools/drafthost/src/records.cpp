@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "run/contract.h"
+#include "state/contract.h"
 
 namespace drafthost {
 

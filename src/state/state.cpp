@@ -1,0 +1,3 @@
+#include "state/state.h"
+
+RunState S;
