@@ -109,10 +109,9 @@ static void sin_cos(double a, double* s, double* c) {
     *c = last_c;
 }
 
-int STR_LINE(unsigned jd_xmax) {
-    (void)jd_xmax;
-    // The scale enters no computation; a layer group outside 0 to 15 has none.
-    S.SCALE = (S.GROUP >= 0 && S.GROUP <= 15) ? S.G_SCALE[S.GROUP] : 1.0;
+int STR_LINE() {
+    // The scale enters no computation; a layer group outside the table has none.
+    S.SCALE = (S.GROUP >= 0 && S.GROUP < LAYER_GROUPS) ? S.G_SCALE[S.GROUP] : 1.0;
     const double W = S.dMOJI_w, D = S.dMOJI_d;
     entry_diagnostics();
 
@@ -149,9 +148,9 @@ int STR_LINE(unsigned jd_xmax) {
     return 0;
 }
 
-int CHR_PRO(unsigned jd_x) {
+int CHR_PRO() {
     S.ChSTR[0] = '\0';
     STRCPY(S.ChSTR, S.ChSTR0);  // the record's text, up to its line end
     if (S.isTest == TEST_FILL) tf_printf(S.fpw, "# CHR_PRO  now \n");
-    return STR_LINE(jd_x);
+    return STR_LINE();
 }

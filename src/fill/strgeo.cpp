@@ -1,14 +1,11 @@
 #include "fill/strgeo.h"
 
-#include <cmath>
+#include <cstring>
 
 #include "fill/trig.h"
+#include "output/records.h"
 
-int STRLEN(const char* s) {
-    int n = 0;
-    while (n < PATTERN_MAX + 1 && s[n] != '\0') n++;
-    return n;
-}
+int STRLEN(const char* s) { return static_cast<int>(strnlen(s, PATTERN_MAX + 1)); }
 
 int STRCPY(char* dst, const char* src) {
     // The terminator follows every copied byte: when the first byte already
@@ -18,10 +15,9 @@ int STRCPY(char* dst, const char* src) {
     return n;
 }
 
-double PTDIST(double x1, double y1, double x2, double y2) {
-    double sum = (x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1);
-    return std::sqrt(sum);
-}
+// The same length as the line records' (a difference and its negation square
+// alike).
+double PTDIST(double x1, double y1, double x2, double y2) { return LengSen(x1, y1, x2, y2); }
 
 double ptslope(double x1, double y1, double x2, double y2) {
     double dy = y2 - y1;

@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "fill/trig_tables.h"
 
@@ -141,7 +142,7 @@ void fill_sincos(double x, double* s, double* c) {
     const uint64_t b = bits_of(x);
     const uint64_t ab = b & ~(uint64_t(1) << 63);
     if (!(from_bits(ab) <= trig_pi_hi)) {  // outside the domain, or NaN
-        *s = *c = __builtin_nan("");
+        *s = *c = std::numeric_limits<double>::quiet_NaN();
         return;
     }
     if (ab < 0x3E40000000000000u) {  // |x| < 2^-27
@@ -169,8 +170,9 @@ void fill_atan2(double y, double x, double* result) {
     const bool ym = (by >> 63) != 0, xm = (bx >> 63) != 0;
     const double ay = from_bits(by & ~(uint64_t(1) << 63));
     const double ax = from_bits(bx & ~(uint64_t(1) << 63));
-    if (!(ax <= __DBL_MAX__ && ay <= __DBL_MAX__)) {  // outside the domain: infinities, NaN
-        *result = __builtin_nan("");
+    if (!(ax <= std::numeric_limits<double>::max() &&
+          ay <= std::numeric_limits<double>::max())) {  // outside the domain: infinities, NaN
+        *result = std::numeric_limits<double>::quiet_NaN();
         return;
     }
     const dd pi = {trig_pi_hi, trig_pi_lo}, pi_2 = {trig_pi_2_hi, trig_pi_2_lo};

@@ -1,5 +1,6 @@
 #include "input/fields.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cstdint>
@@ -10,19 +11,8 @@ namespace {
 bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-const char* skip_space(const char* s) {
-    while (is_space(*s)) s++;
-    return s;
-}
+bool is_hex(char c) { return is_digit(c) || (lower(c) >= 'a' && lower(c) <= 'f'); }
 
 // The mantissa of a decimal number: digits with at most one point, at least
 // one digit. `mag` receives the position of its first non-zero digit relative
@@ -150,23 +140,35 @@ const char* read_double(const char* s, double* out) {
     return end;
 }
 
+// The magnitude of an integer in the given base, from its first digit on,
+// saturating at UINT64_MAX; returns the end, or s when no digit stands there.
+const char* read_magnitude(const char* s, std::uint64_t* v, int base) {
+    auto r = std::from_chars(s, s + std::strlen(s), *v, base);
+    if (r.ec == std::errc::result_out_of_range) *v = UINT64_MAX;
+    else if (r.ec != std::errc()) return s;
+    return r.ptr;
+}
+
 // Decimal integer with optional sign, saturating; returns the end, or s.
 const char* read_int(const char* s, int* out) {
     const char* q = s;
     bool neg = false;
     if (*q == '+' || *q == '-') neg = *q++ == '-';
-    if (!is_digit(*q)) return s;
-    std::int64_t v = 0;
-    for (; is_digit(*q); q++)
-        if (v <= INT32_MAX + std::int64_t{1}) v = v * 10 + (*q - '0');
-    if (neg) v = -v;
-    if (v > INT32_MAX) v = INT32_MAX;
-    if (v < INT32_MIN) v = INT32_MIN;
-    *out = static_cast<int>(v);
-    return q;
+    std::uint64_t v = 0;
+    const char* e = read_magnitude(q, &v, 10);
+    if (e == q) return s;
+    v = std::min<std::uint64_t>(v, std::uint64_t{INT32_MAX} + 1);
+    const std::int64_t signed_v = neg ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+    *out = static_cast<int>(std::clamp<std::int64_t>(signed_v, INT32_MIN, INT32_MAX));
+    return e;
 }
 
 }  // namespace
+
+const char* skip_space(const char* s) {
+    while (is_space(*s)) s++;
+    return s;
+}
 
 int scan_lf(const char** p, double* out) {
     const char* s = skip_space(*p);
@@ -189,17 +191,14 @@ int scan_x(const char** p, int* out) {
     const char* q = s;
     bool neg = false;
     if (*q == '+' || *q == '-') neg = *q++ == '-';
-    if (q[0] == '0' && lower(q[1]) == 'x' && hex_value(q[2]) >= 0) q += 2;
-    if (hex_value(*q) < 0) return 0;
+    if (q[0] == '0' && lower(q[1]) == 'x' && is_hex(q[2])) q += 2;
     std::uint64_t v = 0;
-    for (; hex_value(*q) >= 0; q++) {
-        v = v * 16 + static_cast<unsigned>(hex_value(*q));
-        if (v > 0xFFFFFFFFu) v = 0xFFFFFFFFu;
-    }
-    std::uint32_t bits = static_cast<std::uint32_t>(v);
+    const char* e = read_magnitude(q, &v, 16);
+    if (e == q) return 0;
+    std::uint32_t bits = static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 0xFFFFFFFFu));
     if (neg) bits = 0u - bits;
     *out = static_cast<int>(bits);  // two's complement: the 32-bit pattern
-    *p = q;
+    *p = e;
     return 1;
 }
 

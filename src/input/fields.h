@@ -14,6 +14,9 @@
 //    subnormal.
 #pragma once
 
+// White space as formatted scanning skips it: blanks and \t to \r.
+const char* skip_space(const char* s);
+
 // Each converts one field at *p, stores it and moves *p behind it, returning
 // 1; or returns 0 and changes nothing.
 int scan_lf(const char** p, double* out);  // "%lf"

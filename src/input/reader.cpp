@@ -71,12 +71,12 @@ static void read_point(const char* rec) {
 
 // Text record: two characters of code, x y dx dy, blanks, a double quote and
 // the text up to the end of the record (line end included, TEXT_TAKE_MAX bytes at most).
-static void read_text(const char* rec, unsigned jd_x) {
+static void read_text(const char* rec) {
     S.MOJI_head[0] = rec[0];
     S.MOJI_head[1] = rec[1];
     const char* p = rec + 2;
     if (scan_lf(&p, &S.ChX) && scan_lf(&p, &S.ChY) && scan_lf(&p, &S.ChDX) && scan_lf(&p, &S.ChDY)) {
-        while (*p == ' ' || (*p >= '\t' && *p <= '\r')) p++;
+        p = skip_space(p);
         if (*p == '"') {
             p++;
             // The text ends where the record ends, even when nothing follows
@@ -84,7 +84,7 @@ static void read_text(const char* rec, unsigned jd_x) {
             S.ChSTR0[copy_text(S.ChSTR0, p, TEXT_TAKE_MAX, 0)] = '\0';
         }
     }
-    CHR_PRO(jd_x);
+    CHR_PRO();
     S.iCHR_cnt++;
 }
 
@@ -190,13 +190,13 @@ static void read_setting(const char* rec) {
         read_point(rec);
         break;
     case 's':
-        scan_lfs(rec + 3, S.G_SCALE, 16);
+        scan_lfs(rec + 3, S.G_SCALE, LAYER_GROUPS);
         break;
     case 'c':
-        if (rec[2] == 'w') scan_lfs(rec + 4, &S.MOJI_W[1], 10);
-        else if (rec[2] == 'h') scan_lfs(rec + 4, &S.MOJI_H[1], 10);
-        else if (rec[2] == 'd') scan_lfs(rec + 4, &S.MOJI_D[1], 10);
-        else if (rec[2] == 'c') scan_ds(rec + 4, &S.MOJI_C[1], 10);
+        if (rec[2] == 'w') scan_lfs(rec + 4, &S.MOJI_W[1], SIZE_CLASSES);
+        else if (rec[2] == 'h') scan_lfs(rec + 4, &S.MOJI_H[1], SIZE_CLASSES);
+        else if (rec[2] == 'd') scan_lfs(rec + 4, &S.MOJI_D[1], SIZE_CLASSES);
+        else if (rec[2] == 'c') scan_ds(rec + 4, &S.MOJI_C[1], SIZE_CLASSES);
         break;
     }
 }
@@ -233,7 +233,7 @@ static void read_attribute_number(const char* rec) {
 
 // One record by its leading characters. It is looked at up to its first NUL
 // byte; an echo copies the whole read (tf_echo_record).
-static void dispatch(const TfRecord* r, unsigned jd_x) {
+static void dispatch(const TfRecord* r) {
     const char* rec = r->text;
     switch (rec[0]) {
     case ' ':
@@ -249,7 +249,7 @@ static void dispatch(const TfRecord* r, unsigned jd_x) {
         if (rec[1] == 'c') read_text_attribute(rec);
         else if (rec[1] == 'n') read_text_size(r);
         else if (rec[1] == 'i') read_circle(rec);
-        else read_text(rec, jd_x);
+        else read_text(rec);
         break;
     case 'h':
         read_setting(rec);
@@ -277,7 +277,7 @@ int JW_PATTERN(unsigned jd_xmax, unsigned jd_limit) {
             con_out("##  jd_x=%u/%u : jd_x/jd_xmax  jd_limit=%u\n", jd_x, jd_xmax, jd_limit);
             con_out("##  buf=(%s)\n", r.text);
         }
-        dispatch(&r, jd_x);
+        dispatch(&r);
     }
     S.iPattern++;
     return 0;

@@ -100,7 +100,7 @@ int Kdci(double cx, double cy, double r, double start, double end, double sixth,
 // at most 9; the not-seen 20 is not.
 void IniZokusei() {
     if (S.MOJIWi > 0) tf_printf(S.fpw, "cn0 %.2f, %.2f, %.2f, %d\n", S.MOJIWi, S.MOJIHi, S.MOJIDi, S.MOJICi);
-    if (S.MOJISi != 0 && S.MOJISi <= 10) tf_printf(S.fpw, "cn%d\n", S.MOJISi);
+    if (S.MOJISi != 0 && S.MOJISi <= SIZE_CLASSES) tf_printf(S.fpw, "cn%d\n", S.MOJISi);
     tf_printf(S.fpw, "lg%x\nly%x\nlt%d\nlc%d\n", S.GROUPi, S.LAYERi, S.TYPEi, S.COLORi);
     if (S.TENSi <= 9) tf_printf(S.fpw, "pn%d\n", S.TENSi);
 }

@@ -28,7 +28,10 @@ int os_close(OsFile f);  // 0, or -1
 
 // Moves `from` to `to` in one step, replacing `to` if it exists: at every
 // moment `to` holds either its old bytes or all of `from`'s. 0, or -1.
+// Where the file system keeps a name's old spelling when only its case
+// changes, the file passes through `to` with OS_CASE_STEP behind it.
 int os_replace(const char* from, const char* to);
+#define OS_CASE_STEP ".~case"
 // Makes the entries of the current directory, such as a name just replaced,
 // durable. 0, or -1. Where the OS makes the replacement itself durable, it
 // does nothing.

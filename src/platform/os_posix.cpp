@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include "platform/os.h"
@@ -80,23 +81,13 @@ int os_sync_dir() {
     return r;
 }
 
-// lower is all lower case: only a's letters are folded.
-static int same_ignoring_case(const char* a, const char* lower) {
-    for (; *a && *lower; a++, lower++) {
-        char x = *a;
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (x != *lower) return 0;
-    }
-    return *a == *lower;
-}
-
 int os_find_case_variant(const char* lower, const char* upper, char* out) {
     DIR* d = os_calls.opendir(".");
     if (!d) return 0;
     int found = 0;
     while (struct dirent* e = os_calls.readdir(d)) {
         const char* n = e->d_name;
-        if (!same_ignoring_case(n, lower) || strcmp(n, upper) == 0) continue;
+        if (strcasecmp(n, lower) != 0 || strcmp(n, upper) == 0) continue;
         if (strcmp(n, lower) == 0) {
             strcpy(out, n);
             found = 2;  // the lower-case name wins over every other variant

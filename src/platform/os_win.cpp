@@ -99,14 +99,20 @@ void os_write_behind(OsFile, long long, long long) {}
 
 int os_close(OsFile f) { return os_calls.CloseHandle(h(f)) ? 0 : -1; }
 
+// The file that answers to name, in fd (its stored spelling in cFileName);
+// 0 when none does.
+static int find_file(const char* name, WIN32_FIND_DATAA* fd) {
+    HANDLE f = os_calls.FindFirstFileA(name, fd);
+    if (f == INVALID_HANDLE_VALUE) return 0;
+    os_calls.FindClose(f);
+    return 1;
+}
+
 // Whether the directory holds name in exactly this spelling. When it cannot
 // be told, the answer is yes: no further move is made on a guess.
 static int stored_as(const char* name) {
     WIN32_FIND_DATAA fd;
-    HANDLE f = os_calls.FindFirstFileA(name, &fd);
-    if (f == INVALID_HANDLE_VALUE) return 1;
-    os_calls.FindClose(f);
-    return strcmp(fd.cFileName, name) == 0;
+    return !find_file(name, &fd) || strcmp(fd.cFileName, name) == 0;
 }
 
 int os_replace(const char* from, const char* to) {
@@ -119,9 +125,9 @@ int os_replace(const char* from, const char* to) {
     if (move_file(from, to) == 0 && stored_as(to)) return 0;
     char step[MAX_PATH];
     size_t n = strlen(to);
-    if (n + sizeof ".~case" > sizeof step) return -1;
+    if (n + sizeof OS_CASE_STEP > sizeof step) return -1;
     memcpy(step, to, n);
-    memcpy(step + n, ".~case", sizeof ".~case");
+    memcpy(step + n, OS_CASE_STEP, sizeof OS_CASE_STEP);
     if (move_file(from, step) != 0) return -1;
     if (move_file(step, to) == 0) return 0;
     move_file(step, from);
@@ -136,9 +142,7 @@ int os_sync_dir() { return 0; }
 int os_find_case_variant(const char* lower, const char* upper, char* out) {
     (void)lower;
     WIN32_FIND_DATAA fd;
-    HANDLE f = os_calls.FindFirstFileA(upper, &fd);
-    if (f == INVALID_HANDLE_VALUE) return 0;
-    os_calls.FindClose(f);
+    if (!find_file(upper, &fd)) return 0;
     if (strcmp(fd.cFileName, upper) == 0 || strlen(fd.cFileName) != strlen(upper)) return 0;
     strcpy(out, fd.cFileName);
     return 1;

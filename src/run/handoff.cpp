@@ -15,7 +15,7 @@ static Ending ended(int status, const char* message, const char* file) { return 
 // no leftover file of an interrupted run can take its place.
 void normalise_name() {
     char found[64] = "";
-    if (!os_find_case_variant("jwc_temp.txt", EXCHANGE_FILE, found)) return;
+    if (!os_find_case_variant(EXCHANGE_FILE_LOWER, EXCHANGE_FILE, found)) return;
     // Should the move fail, the host's file is still under the name it came
     // with (unless a two-step move on Windows could not take it back either:
     // then no name answers, and the copy ends with status -1). The run goes

@@ -56,6 +56,14 @@ void scan_options(int argc, char** argv) {
 // it fills into lines the host reads as records of their own.
 void OPT_STRCPY(char* dst, const char* src) { dst[copy_text(dst, src, PATTERN_MAX, 1)] = '\0'; }
 
+// Widths and spacings below 0.5 are refused without a word; so are inf, nan,
+// hexadecimal and values beyond the double range, which convert to 0 (or to
+// the 0 before the x).
+static void take_size(double* target, const char* text) {
+    const double v = text_to_double(text);
+    if (v >= 0.5) *target = v;
+}
+
 void opt(const char* arg) {
     const char letter = arg[0] != '\0' ? arg[1] : '\0';
     const char* text = letter != '\0' ? arg + 2 : arg + 1;
@@ -68,14 +76,11 @@ void opt(const char* arg) {
         break;
     case 'M':
     case 'm':
-        // Widths and spacings below 0.5 are refused without a word; so are
-        // inf, nan, hexadecimal and values beyond the double range, which
-        // convert to 0 (or to the 0 before the x).
-        if (*text != '\0' && text_to_double(text) >= 0.5) S.dMOJI_w = text_to_double(text);
+        take_size(&S.dMOJI_w, text);
         break;
     case 'L':
     case 'l':
-        if (*text != '\0' && text_to_double(text) >= 0.5) S.dMOJI_d = text_to_double(text);
+        take_size(&S.dMOJI_d, text);
         break;
     case 'K':
     case 'k':

@@ -20,7 +20,7 @@ static void closing_block(unsigned jd_xmax) {
 
 void run_pass(unsigned jd_xmax) {
     JW_PATTERN(jd_xmax, LINE_LIMIT);  // echoes, stores, and fills per text record
-    STR_LINE(jd_xmax);                // the final fill, with every point known
+    STR_LINE();                       // the final fill, with every point known
     closing_block(jd_xmax);
     IniZokusei();  // the initial attributes, as the last records
 }

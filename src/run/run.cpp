@@ -25,7 +25,8 @@ static Ending steps(int argc, char** argv) {
 
     run_pass(jd_xmax);  // the records read, filled and written
 
-    if ((e = close_files()).ended || S.isTest != TEST_OFF) return e;  // at any debug level the result stays in the working copy
+    if ((e = close_files()).ended || S.isTest != TEST_OFF)
+        return e;  // at any debug level the result stays in the working copy
     return hand_back();
 }
 

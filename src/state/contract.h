@@ -9,6 +9,9 @@
 // receives the output of the run.
 #define EXCHANGE_FILE "JWC_TEMP.TXT"
 #define WORKING_COPY "JWC_TEMP.104"
+// The exchange file's name in lower case: where names tell case apart, the
+// host's file may come under it, or under any other mix of case.
+#define EXCHANGE_FILE_LOWER "jwc_temp.txt"
 
 // Most lines an exchange file may have; also the most records the reader reads.
 const unsigned LINE_LIMIT = 150000;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "contract.h"
+#include "platform/os.h"
 #include "runner.h"
 
 #ifdef _WIN32
@@ -39,7 +40,7 @@ const bool kWindows = true;
 #else
 const bool kWindows = false;
 #endif
-const std::string kStep = EXCHANGE_FILE ".~case";  // the case change's intermediate name (Windows)
+const std::string kStep = EXCHANGE_FILE OS_CASE_STEP;  // the case change's intermediate name (Windows)
 
 std::string prog, work, run_dir;
 // A run takes well under a second; one still going after this hangs.
@@ -277,7 +278,7 @@ int main(int argc, char** argv) {
         {"5000 records", records(), EXCHANGE_FILE, {"/ZAB"}},
         {"5000 records /T3", records(), EXCHANGE_FILE, {"/ZAB", "/T3"}},
         {"over the limit", over, EXCHANGE_FILE, {"/ZAB"}},
-        {"lower-case name", tiny, "jwc_temp.txt", {"/ZAB"}},
+        {"lower-case name", tiny, EXCHANGE_FILE_LOWER, {"/ZAB"}},
     };
     self_test = getenv("FAULT_BROKEN") && !strcmp(getenv("FAULT_BROKEN"), "1");
     int uncaught = 0;

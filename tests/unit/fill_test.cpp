@@ -45,20 +45,20 @@ TEST(Fill, ALaidFillIsLaidAgainOnlyForTheSameInputs) {
         line_state(s.pattern, s.length);
         S.dMOJI_w = s.w, S.dMOJI_d = s.d;
         std::strcpy(S.ChSTR, "stale text, longer than any fill here");
-        EXPECT_EQ(text_of(written([] { STR_LINE(0); })), s.want)
+        EXPECT_EQ(text_of(written([] { STR_LINE(); })), s.want)
             << s.pattern << " " << s.length << " " << s.w << " " << s.d;
     }
     // Nothing fits: the fill string carries what it held, also the second time.
     for (const char* held : {"previous", "other"}) {
         line_state("AB", 2);
         std::strcpy(S.ChSTR, held);
-        EXPECT_EQ(text_of(written([] { STR_LINE(0); })), held);
+        EXPECT_EQ(text_of(written([] { STR_LINE(); })), held);
     }
     // The trace runs for every character, also right after the same fill.
     line_state("AB", 20);
-    written([] { STR_LINE(0); });
+    written([] { STR_LINE(); });
     S.isTest = 2;
-    std::string out = written([] { STR_LINE(0); });
+    std::string out = written([] { STR_LINE(); });
     S.isTest = 0;
     int traced = 0;
     for (size_t at = 0; (at = out.find("# ChSTR(", at)) != std::string::npos; at++) traced++;
