@@ -18,7 +18,7 @@ windows() { bash "$top/tests/windows_suite.sh"; }
 release() { bash "$top/tests/release_test.sh"; }
 sanitizers() { bash "$top/tests/sanitize.sh"; }
 fuzzing() { bash "$top/fuzz/run.sh" 30; }
-style() { bash "$top/tools/format.sh" --check; }
+style() { bash "$top/tools/check_layers.sh" && bash "$top/tools/format.sh" --check; }
 
 suites=(native)
 # The style file is read by clang-format 14 (Debian 12's); another version may
