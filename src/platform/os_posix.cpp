@@ -1,5 +1,4 @@
 // POSIX side of the platform layer.
-#ifndef _WIN32
 
 #include <dirent.h>
 #include <errno.h>
@@ -101,5 +100,3 @@ int os_find_case_variant(const char* lower, const char* upper, char* out) {
     os_calls.closedir(d);
     return found ? 1 : 0;
 }
-
-#endif

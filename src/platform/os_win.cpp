@@ -1,5 +1,4 @@
 // Windows side of the platform layer.
-#ifdef _WIN32
 
 #include <string.h>
 #include <windows.h>
@@ -147,5 +146,3 @@ int os_find_case_variant(const char* lower, const char* upper, char* out) {
     strcpy(out, fd.cFileName);
     return 1;
 }
-
-#endif
