@@ -126,6 +126,7 @@ std::vector<Fault> faults_of(const std::string& call) {
     if (call == "DeleteFileA") f.push_back({"once", ERROR_FILE_NOT_FOUND, "FILE_NOT_FOUND", false});
     if (call == "FlushFileBuffers") f.push_back({"once", ERROR_INVALID_FUNCTION, "INVALID_FUNCTION", true});
     if (is({"WriteFile", "ReadFile"})) f.push_back({"short", 0, "", true});
+    if (call == "WriteFile") f.push_back({"zero", 0, "", false});  // 0 bytes written, no error: not to be called again
 #else
     std::vector<Fault> f = {{"once", EIO, "EIO", false}, {"from", EIO, "EIO", false}};
     if (is({"open", "read", "write", "fsync", "close"})) f.push_back({"once", EINTR, "EINTR", true});  // tried again
@@ -134,6 +135,7 @@ std::vector<Fault> faults_of(const std::string& call) {
             f.end(),
             {{"once", EINVAL, "EINVAL", true}, {"once", EROFS, "EROFS", true}, {"once", ENOTSUP, "ENOTSUP", true}});
     if (is({"read", "write"})) f.push_back({"short", 0, "", true});
+    if (call == "write") f.push_back({"zero", 0, "", false});  // 0 bytes written, no error: not to be called again
 #endif
     f.insert(f.end(), {{"kill_before", 0, "", false}, {"kill_after", 0, "", false}});
     return f;

@@ -9,6 +9,10 @@
 //                 Windows error number), doing nothing; from: every call from
 //                 the Nth on fails so; short: from the Nth call on, read and
 //                 write move at most half the bytes asked for (at least one);
+//                 zero: from the Nth call on, a write moves nothing and
+//                 reports success with 0 bytes written; a process still
+//                 writing 1000 calls later, calling again without end, is
+//                 killed as by kill_before, not left to hang;
 //                 kill_before, kill_after: the process is killed around the
 //                 Nth call (SIGKILL; on Windows terminated with status 137)
 //   FAULT_HOLD    "NAME N" (Windows): the Nth call of NAME is refused once as
@@ -52,8 +56,8 @@ const char* const names[CALLS] = {"open",   "read",    "write",   "fsync",    "c
                                   "unlink", "opendir", "readdir", "closedir", "sync_file_range"};
 #endif
 
-enum Mode { NONE, ONCE, FROM, SHORT, KILL_BEFORE, KILL_AFTER };
-enum Act { PASS, FAIL, SHORTEN, KILL_AFTER_CALL, SKIP };
+enum Mode { NONE, ONCE, FROM, SHORT, ZERO, KILL_BEFORE, KILL_AFTER };
+enum Act { PASS, FAIL, SHORTEN, MOVE_NONE, KILL_AFTER_CALL, SKIP };
 
 OsCalls os;  // the OS's own functions
 int target = -1, hold_call = -1;
@@ -112,8 +116,13 @@ void kill_now() {
 Act decide(int call, const char* a = nullptr, const char* b = nullptr) {
     const unsigned long k = ++counts[call];
     if (call == hold_call && k == hold_n) return set_error(32), FAIL;  // ERROR_SHARING_VIOLATION
-    if (call != target || mode == NONE || (mode == FROM || mode == SHORT ? k < n_target : k != n_target)) return PASS;
+    const bool from_nth = mode == FROM || mode == SHORT || mode == ZERO;
+    if (call != target || mode == NONE || (from_nth ? k < n_target : k != n_target)) return PASS;
     if (mode == SHORT) return SHORTEN;
+    if (mode == ZERO) {
+        if (k - n_target >= 1000) kill_now();
+        return MOVE_NONE;
+    }
     log_fault(call, a, b);
     if (mode == KILL_BEFORE) kill_now();
     if (mode == KILL_AFTER) return KILL_AFTER_CALL;
@@ -164,6 +173,7 @@ BOOL WINAPI read_file(HANDLE f, LPVOID buf, DWORD n, LPDWORD got, LPOVERLAPPED o
 }
 BOOL WINAPI write_file(HANDLE f, LPCVOID buf, DWORD n, LPDWORD put, LPOVERLAPPED o) {
     Act a = decide(WRITE);
+    if (a == MOVE_NONE) return *put = 0, TRUE;
     if (a == FAIL || a == SKIP) *put = a == SKIP ? n : 0;
     if (a == SHORTEN && n > 1) n = (n + 1) / 2;
     return through(a, FALSE, TRUE, os.WriteFile, f, buf, n, put, o);
@@ -202,6 +212,7 @@ ssize_t read_file(int fd, void* buf, size_t n) {
 }
 ssize_t write_file(int fd, const void* buf, size_t n) {
     Act a = decide(WRITE);
+    if (a == MOVE_NONE) return 0;
     const ssize_t all = static_cast<ssize_t>(n);
     if (a == SHORTEN && n > 1) n = (n + 1) / 2;
     return through(a, ssize_t(-1), all, os.write, fd, buf, n);
@@ -234,7 +245,7 @@ struct Install {
         if (const char* n = getenv("FAULT_N")) n_target = strtoul(n, nullptr, 10);
         if (const char* e = getenv("FAULT_ERROR")) error = strtol(e, nullptr, 10);
         broken = getenv("FAULT_BROKEN") && !strcmp(getenv("FAULT_BROKEN"), "1");
-        const char* const modes[] = {"", "once", "from", "short", "kill_before", "kill_after"};
+        const char* const modes[] = {"", "once", "from", "short", "zero", "kill_before", "kill_after"};
         const char* m = getenv("FAULT_MODE");
         for (int i = ONCE; m && i <= KILL_AFTER; i++)
             if (!strcmp(m, modes[i])) mode = static_cast<Mode>(i);

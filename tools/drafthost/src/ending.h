@@ -32,7 +32,8 @@ bool clashes_with_handoff(const std::string& name);
 
 struct ExitStatus {
     bool signalled = false;
-    int code = 0;  // exit status 0..255, or the signal number
+    int code = 0;          // exit status 0..255, or the signal number
+    long max_rss_kib = 0;  // the program's peak resident memory (POSIX runs of the runner; else 0)
     bool completed() const { return !signalled && code == 0; }
     bool early() const { return !signalled && (code == 1 || code == 255); }
 };

@@ -11,7 +11,7 @@
 #else
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -84,16 +84,28 @@ ExitStatus run_program(const Launch& l) {
     std::vector<char*> argv;
     for (const std::string& a : l.command) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addchdir_np(&fa, l.dir.c_str());
-    if (l.no_stdin) posix_spawn_file_actions_addclose(&fa, 0);
-    else posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&fa, out, 1);
-    posix_spawn_file_actions_adddup2(&fa, err, 2);
-    pid_t pid = 0;
-    const int e = ::posix_spawnp(&pid, program.c_str(), &fa, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
+    // fork, not posix_spawn: glibc's posix_spawn runs the child in our memory
+    // until the exec, and Linux counts that memory's peak in the child's
+    // ru_maxrss, which benchtime reports as the program's own. The child's
+    // errno, should it not reach the program, comes back through a pipe that
+    // the exec closes.
+    int failed[2];
+    if (::pipe2(failed, O_CLOEXEC) != 0) throw SetupError(std::string("pipe: ") + std::strerror(errno));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int in = -1;
+        bool ok = ::chdir(l.dir.c_str()) == 0;
+        if (ok && l.no_stdin) ::close(0);
+        else if (ok) ok = (in = ::open("/dev/null", O_RDONLY)) >= 0 && ::dup2(in, 0) == 0 && (in == 0 || !::close(in));
+        if (ok && ::dup2(out, 1) == 1 && ::dup2(err, 2) == 2) ::execvp(program.c_str(), argv.data());
+        const int e = errno;
+        (void)!::write(failed[1], &e, sizeof e);
+        ::_exit(127);
+    }
+    int e = pid < 0 ? errno : 0;
+    ::close(failed[1]);
+    if (pid > 0 && ::read(failed[0], &e, sizeof e) == sizeof e) ::waitpid(pid, nullptr, 0);
+    ::close(failed[0]);
     for (int fd : {out, err})
         if (fd != 2 && !(fd == err && err == out)) ::close(fd);
     if (e == ENOENT || e == EACCES || e == ENOEXEC)
@@ -105,13 +117,15 @@ ExitStatus run_program(const Launch& l) {
     wake.sa_handler = [](int) {};  // no restart: the wait below returns
     if (l.limit_seconds) ::sigaction(SIGALRM, &wake, nullptr), ::alarm(l.limit_seconds);
     int raw = 0;
-    while (::waitpid(pid, &raw, 0) < 0)
-        if (errno != EINTR) throw SetupError(std::string("waitpid: ") + std::strerror(errno));
+    struct rusage ru = {};
+    while (::wait4(pid, &raw, 0, &ru) < 0)
+        if (errno != EINTR) throw SetupError(std::string("wait4: ") + std::strerror(errno));
         else ::kill(pid, SIGALRM);
     ::alarm(0);
     ExitStatus s;
     s.signalled = WIFSIGNALED(raw);
     s.code = s.signalled ? WTERMSIG(raw) : WEXITSTATUS(raw);
+    s.max_rss_kib = ru.ru_maxrss;
     return s;
 }
 

@@ -1,5 +1,6 @@
 // Starting the program under test and reading back what it left: drafthost's
-// session and the fault driver of both platforms (tests/faults) share it.
+// session and the fault driver of both platforms (tests/faults) share it, and
+// the benchmark's timer (bench/timeit.cpp) starts its commands with it.
 #pragma once
 
 #include <stdexcept>
