@@ -178,6 +178,22 @@ int scan_lf(const char** p, double* out) {
     return 1;
 }
 
+// The grammar alone decides, but for a value within a power of ten of the
+// largest double, where only the conversion tells whether it is beyond the
+// range.
+int skip_lf(const char** p) {
+    const char* s = skip_space(*p);
+    const char* q = s + (*s == '+' || *s == '-');
+    long mag = 0, exp = 0;
+    const char* e = mantissa(q, &mag);
+    if (e == q) return 0;
+    e = exponent(e, &exp);
+    double v;
+    if (mag + exp > DBL_MAX_10_EXP && read_double(s, &v) == s) return 0;
+    *p = e;
+    return 1;
+}
+
 int scan_d(const char** p, int* out) {
     const char* s = skip_space(*p);
     const char* e = read_int(s, out);
