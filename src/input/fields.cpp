@@ -178,18 +178,26 @@ int scan_lf(const char** p, double* out) {
     return 1;
 }
 
-// The grammar alone decides, but for a value within a power of ten of the
-// largest double, where only the conversion tells whether it is beyond the
-// range.
+// The grammar alone decides, but where the value may be beyond the range:
+// with d digits before the point and an exponent x it is below 10^(d + x),
+// and only the conversion tells about a larger bound.
 int skip_lf(const char** p) {
     const char* s = skip_space(*p);
-    const char* q = s + (*s == '+' || *s == '-');
-    long mag = 0, exp = 0;
-    const char* e = mantissa(q, &mag);
-    if (e == q) return 0;
+    const char* e = s + (*s == '+' || *s == '-');
+    const char* q = e;
+    while (is_digit(*e)) e++;
+    const long before = e - q;
+    bool seen_digit = before > 0;
+    if (*e == '.') {
+        const char* f = ++e;
+        while (is_digit(*e)) e++;
+        seen_digit = seen_digit || e > f;
+    }
+    if (!seen_digit) return 0;
+    long exp = 0;
     e = exponent(e, &exp);
     double v;
-    if (mag + exp > DBL_MAX_10_EXP && read_double(s, &v) == s) return 0;
+    if (before + exp > DBL_MAX_10_EXP && read_double(s, &v) == s) return 0;
     *p = e;
     return 1;
 }

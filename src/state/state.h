@@ -5,6 +5,8 @@
 // fuzzer does). Nothing lives on the heap.
 #pragma once
 
+#include <cstring>
+
 #include "platform/textfile.h"
 #include "state/contract.h"
 
@@ -39,13 +41,10 @@ static_assert(FILL_MAX + 2 < FILL_BUF_SIZE, "the longest fill string and its ter
 // src before its first zero byte (and, when line is nonzero, before its first
 // CR or LF), at most max of them. Returns how many; stores no terminator.
 inline int copy_text(char* dst, const char* src, int max, int line) {
-    int n = 0;
-    for (; n < max; n++) {
-        const char c = src[n];
-        if (c == '\0' || (line && (c == '\n' || c == '\r'))) break;
-        dst[n] = c;
-    }
-    return n;
+    std::size_t n = strnlen(src, static_cast<std::size_t>(max));
+    if (line) n = std::strcspn(src, "\r\n") < n ? std::strcspn(src, "\r\n") : n;
+    std::memcpy(dst, src, n);
+    return static_cast<int>(n);
 }
 
 // Debug levels (isTest), by what each one prints. Every level is tested for
