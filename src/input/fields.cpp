@@ -178,6 +178,30 @@ int scan_lf(const char** p, double* out) {
     return 1;
 }
 
+// The grammar alone decides, but where the value may be beyond the range:
+// with d digits before the point and an exponent x it is below 10^(d + x),
+// and only the conversion tells about a larger bound.
+int skip_lf(const char** p) {
+    const char* s = skip_space(*p);
+    const char* e = s + (*s == '+' || *s == '-');
+    const char* q = e;
+    while (is_digit(*e)) e++;
+    const long before = e - q;
+    bool seen_digit = before > 0;
+    if (*e == '.') {
+        const char* f = ++e;
+        while (is_digit(*e)) e++;
+        seen_digit = seen_digit || e > f;
+    }
+    if (!seen_digit) return 0;
+    long exp = 0;
+    e = exponent(e, &exp);
+    double v;
+    if (before + exp > DBL_MAX_10_EXP && read_double(s, &v) == s) return 0;
+    *p = e;
+    return 1;
+}
+
 int scan_d(const char** p, int* out) {
     const char* s = skip_space(*p);
     const char* e = read_int(s, out);

@@ -22,6 +22,9 @@ const char* skip_space(const char* s);
 int scan_lf(const char** p, double* out);  // "%lf"
 int scan_d(const char** p, int* out);      // "%d"
 int scan_x(const char** p, int* out);      // "%x"
+// Takes a field as scan_lf would and converts nothing: for a value that no
+// output shows, where only whether it converts matters.
+int skip_lf(const char** p);
 
 // Whole-text conversions of the options: text without a number gives 0.
 double text_to_double(const char* s);  // as atof, decimal numbers only

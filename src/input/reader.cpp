@@ -15,7 +15,11 @@
 //   "pn"  pen: hexadecimal                         "pl"  polyline start
 //
 // Every other record is dropped. Fields are converted up to the first one that
-// does not convert; the targets after it keep their values.
+// does not convert; the targets after it keep their values. A number that no
+// output shows at the run's debug level is not converted: a circle's and a
+// "pt" record's are not looked at, a text record's only checked, a line's
+// read at level 3 alone (its stage marker), a free size's only until it is
+// captured and at level 2.
 #include "input/reader.h"
 
 #include "fill/fill.h"
@@ -70,12 +74,14 @@ static void read_point(const char* rec) {
 }
 
 // Text record: two characters of code, x y dx dy, blanks, a double quote and
-// the text up to the end of the record (line end included, TEXT_TAKE_MAX bytes at most).
+// the text up to the end of the record (line end included, TEXT_TAKE_MAX bytes
+// at most). The four numbers reach no output; whether they convert decides
+// whether the text is taken.
 static void read_text(const char* rec) {
     S.MOJI_head[0] = rec[0];
     S.MOJI_head[1] = rec[1];
     const char* p = rec + 2;
-    if (scan_lf(&p, &S.ChX) && scan_lf(&p, &S.ChY) && scan_lf(&p, &S.ChDX) && scan_lf(&p, &S.ChDY)) {
+    if (skip_lf(&p) && skip_lf(&p) && skip_lf(&p) && skip_lf(&p)) {
         p = skip_space(p);
         if (*p == '"') {
             p++;
@@ -89,8 +95,10 @@ static void read_text(const char* rec) {
 }
 
 // A line: only its length is looked at, against what the last line left when
-// not every end converts.
+// not every end converts, and it shows only in the stage marker that debug
+// level 3 prints.
 static void read_line(const char* rec) {
+    if (S.isTest != TEST_POINTS) return;
     const char* p = rec + 1;
     if (scan_lf(&p, &S.ILINEx1) && scan_lf(&p, &S.ILINEy1) && scan_lf(&p, &S.ILINEx2)) scan_lf(&p, &S.ILINEy2);
     if (S.ILINEx1 != S.ILINEx2 || S.ILINEy1 != S.ILINEy2) {
@@ -106,6 +114,9 @@ static void read_text_size(const TfRecord* r) {
     tf_echo_record(S.fpw, r);
     if (rec[2] == '0') {
         S.MOJIS = 0;
+        // The size shows in the restoring block once captured (the first
+        // free size is) and in the fill's trace.
+        if (S.MOJISi != NOT_SEEN && S.isTest != TEST_TRACE) return;
         const char* p = rec + 3;
         if (scan_lf(&p, &S.MOJI_W[0]) && scan_lf(&p, &S.MOJI_H[0]) && scan_lf(&p, &S.MOJI_D[0]))
             scan_d(&p, &S.MOJI_C[0]);
@@ -121,19 +132,6 @@ static void read_text_size(const TfRecord* r) {
         scan_d(&p, &S.MOJIS);
         capture(&S.MOJISi, S.MOJIS);
     }
-}
-
-// "ci": centre and radius, then start and end angle and two more numbers,
-// which take their defaults when the record leaves them out.
-static void read_circle(const char* rec) {
-    S.SK = 0.0;
-    S.EK = 360.0;
-    S.HP = -2.0;
-    S.JK = 0.0;
-    const char* p = rec + 2;
-    double* t[7] = {&S.CX, &S.CY, &S.CR, &S.SK, &S.EK, &S.HP, &S.JK};
-    for (int k = 0; k < 7 && scan_lf(&p, t[k]); k++) {}
-    S.iCi_cnt++;
 }
 
 // The line attributes "lg", "ly" (hexadecimal), "lt" and "lc" (decimal): the
@@ -201,12 +199,6 @@ static void read_setting(const char* rec) {
     }
 }
 
-// "pt x y", kept in slot 1 of KX and KY.
-static void read_pt(const char* rec) {
-    const char* p = rec + 2;
-    if (scan_lf(&p, &S.KX[1])) scan_lf(&p, &S.KY[1]);
-}
-
 static void read_polyline_start() {
     PLreset();
     S.iPL = 1;
@@ -248,7 +240,7 @@ static void dispatch(const TfRecord* r) {
     case 'c':
         if (rec[1] == 'c') read_text_attribute(rec);
         else if (rec[1] == 'n') read_text_size(r);
-        else if (rec[1] == 'i') read_circle(rec);
+        else if (rec[1] == 'i') break;  // a circle: none of its numbers reaches an output
         else read_text(rec);
         break;
     case 'h':
@@ -259,7 +251,7 @@ static void dispatch(const TfRecord* r) {
         break;
     case 'p':
         if (rec[1] == 'n') read_pen(rec);
-        else if (rec[1] == 't') read_pt(rec);
+        else if (rec[1] == 't') break;  // a point: neither of its numbers reaches an output
         else if (rec[1] == 'l') read_polyline_start();
         break;
     case 'z':

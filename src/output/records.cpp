@@ -7,15 +7,45 @@
 #include "output/records.h"
 
 #include <cmath>
+#include <cstdarg>
+#include <cstring>
 
 #include "state/contract.h"
 #include "state/state.h"
 
+FMT_PRINTF(3, 4) static int format(char* out, int cap, const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    const int n = fmt_vformat(out, cap, fmt, ap);
+    va_end(ap);
+    return n;
+}
+
 // The text record's position and direction take ten decimals, one more than
-// the other text writers give them.
+// the other text writers give them. A run writes the same pair again for
+// every text record while the points and the fill stay as they are, so the
+// last pair's bytes are kept and written again when every value is the same
+// (the doubles bit for bit: the sign of a zero shows).
 int MojiPairOut(double w, double h, double d, int colour, double x, double y, double dx, double dy, const char* text) {
-    tf_printf(S.fpw, "cn0 %.2f %.2f %.2f %d\n", w, h, d, colour);
-    return tf_printf(S.fpw, "ch %.10f %.10f %.10f %.10f \"%s\n", x, y, dx, dy, text);
+    static struct {
+        bool valid;
+        double v[7];
+        int colour;
+        char text[FILL_BUF_SIZE];
+        int n;
+        char bytes[2 * FMT_LINE_MAX];
+    } last;
+    const double v[] = {w, h, d, x, y, dx, dy};
+    if (!last.valid || std::memcmp(v, last.v, sizeof v) != 0 || colour != last.colour ||
+        std::strcmp(text, last.text) != 0) {
+        last.valid = true;
+        std::memcpy(last.v, v, sizeof v);
+        last.colour = colour;
+        last.text[copy_text(last.text, text, FILL_BUF_SIZE - 1, 0)] = '\0';
+        const int n = format(last.bytes, FMT_LINE_MAX, "cn0 %.2f %.2f %.2f %d\n", w, h, d, colour);
+        last.n = n + format(last.bytes + n, FMT_LINE_MAX, "ch %.10f %.10f %.10f %.10f \"%s\n", x, y, dx, dy, text);
+    }
+    return tf_write(S.fpw, last.bytes, last.n);
 }
 
 // "he", two blanks, the 14 Shift-JIS bytes that say the number of elements is

@@ -25,35 +25,10 @@ void put_run(Out& o, const char* s, int n) {
     }
 }
 
-// Conversions of recent values, by value and precision, of which the digits
-// are a function: the records of a run repeat their numbers (every fill pair
-// of a run places the same line with the same sizes), so most conversions
-// are found here. Direct-mapped; an entry of length 0 is empty.
-enum { RECENT_DIGITS = 32 };
-struct Recent {
-    std::uint64_t bits;
-    int prec, len;
-    char text[RECENT_DIGITS];
-};
-Recent recent[16];
-
 // The digits of v (finite, not negative) with prec decimals, into buf (n
 // bytes); returns where they are and stores their length in *len.
 const char* fixed_digits(char* buf, int n, double v, int prec, int* len) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    Recent& r = recent[((bits * 0x9E3779B97F4A7C15u) >> 60 ^ static_cast<unsigned>(prec)) & 15];
-    if (r.len > 0 && r.bits == bits && r.prec == prec) {
-        *len = r.len;
-        return r.text;
-    }
     *len = static_cast<int>(std::to_chars(buf, buf + n, v, std::chars_format::fixed, prec).ptr - buf);
-    if (*len <= RECENT_DIGITS) {
-        r.bits = bits;
-        r.prec = prec;
-        r.len = *len;
-        std::memcpy(r.text, buf, static_cast<size_t>(*len));
-    }
     return buf;
 }
 

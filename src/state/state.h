@@ -5,6 +5,8 @@
 // fuzzer does). Nothing lives on the heap.
 #pragma once
 
+#include <cstring>
+
 #include "platform/textfile.h"
 #include "state/contract.h"
 
@@ -39,13 +41,10 @@ static_assert(FILL_MAX + 2 < FILL_BUF_SIZE, "the longest fill string and its ter
 // src before its first zero byte (and, when line is nonzero, before its first
 // CR or LF), at most max of them. Returns how many; stores no terminator.
 inline int copy_text(char* dst, const char* src, int max, int line) {
-    int n = 0;
-    for (; n < max; n++) {
-        const char c = src[n];
-        if (c == '\0' || (line && (c == '\n' || c == '\r'))) break;
-        dst[n] = c;
-    }
-    return n;
+    std::size_t n = strnlen(src, static_cast<std::size_t>(max));
+    if (line) n = std::strcspn(src, "\r\n") < n ? std::strcspn(src, "\r\n") : n;
+    std::memcpy(dst, src, n);
+    return static_cast<int>(n);
 }
 
 // Debug levels (isTest), by what each one prints. Every level is tested for
@@ -67,7 +66,6 @@ constexpr int NOT_SEEN = 20;
 constexpr int SIZE_CLASSES = 10;  // "hcw" "hch" "hcd" "hcc" give classes 1 to 10
 constexpr int LAYER_GROUPS = 16;  // "hs" gives a scale for each
 constexpr int HPmax = 3;          // highest indicated-point slot whose coordinates are stored
-constexpr int PT_SLOTS = 10;      // KX and KY: only slot 1 is written
 
 // Shown by the option echo only.
 constexpr int iMode = 1;
@@ -138,21 +136,14 @@ struct RunState {
                       // 3 after a line of non-zero length; the last one wins
 
     // Values the reader stores and no other module reads
-    double ChX = 0, ChY = 0;                                    // position of the last text record
-    double ChDX = 0, ChDY = 0;                                  // direction of the last text record
-    double CX = 0, CY = 0, CR = 0;                              // centre and radius of the last circle
-    double SK = 0, EK = 0;                                      // start and end angle of the last circle
-    double HP = 0, JK = 0;                                      // the circle record's sixth and seventh numbers
     double ILINEx1 = 0, ILINEy1 = 0, ILINEx2 = 0, ILINEy2 = 0;  // end points of the last line
     double PNX1 = 0, PNY1 = 0, PNX2 = 0, PNY2 = 0;              // the four numbers of the last "hn"
     double HPOINTx = 0, HPOINTy = 0;                            // coordinates of the last "ch"/"ln" point record
-    double KX[PT_SLOTS] = {}, KY[PT_SLOTS] = {};                // slot 1: the point of the last "pt" record
     int ZOKU = 0;                                               // number of the last "z" record
     int iPL = 0;                                                // polyline state: 1 after "pl", 0 after a reset
     int iPLcounter = 0, iKtensu = 0;                            // polyline counters, 0 after a reset
     double KYleng = 0;                                          // polyline length, 0 after a reset
     int iLine_cnt = 0;                                          // line records of non-zero length
-    int iCi_cnt = 0;                                            // circle records
     int iCHR_cnt = 0;                                           // text records
     int iPLcnt = 0;                                             // "pl" records
     int iPattern = 0;                                           // completed passes of the reader
