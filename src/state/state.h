@@ -17,7 +17,7 @@
 // counting copy reads with the same size: its count, which refuses a file
 // that is too long, must be the number of records the pass reads.
 constexpr int RECORD_READ_SIZE = 255;
-// ChS001 holds the PATTERN_MAX bytes of the pattern text (run/contract.h) and
+// ChS001 holds the PATTERN_MAX bytes of the pattern text (state/contract.h) and
 // a terminating zero, and STRLEN counts no further than that buffer's size.
 // A text record's text is taken up to TEXT_TAKE_MAX bytes, more than any
 // record holds after its quote, so a text is always taken whole. ChSTR0 keeps
@@ -26,7 +26,7 @@ constexpr int RECORD_READ_SIZE = 255;
 constexpr int TEXT_TAKE_MAX = 260;
 constexpr int TEXT_BUF_SIZE = 288;
 // The fill stops once the fill string holds more than FILL_MAX bytes
-// (run/contract.h), and CHR_PRO takes at most FILL_MAX bytes of a record's
+// (state/contract.h), and CHR_PRO takes at most FILL_MAX bytes of a record's
 // text; a fill string ended by the bound holds FILL_MAX + 2 bytes at most (a
 // two-byte character laid last), which ChSTR, of FILL_BUF_SIZE bytes (the size
 // it has always had), holds with its terminator.
