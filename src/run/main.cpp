@@ -5,6 +5,7 @@
 //
 // Exit status: 0 the run completed; 1 or -1 the run ended early and the
 // exchange file holds the host's input unchanged.
+#include "platform/args.h"
 #include "platform/console.h"
 #include "run/contract.h"
 #include "run/handoff.h"
@@ -14,6 +15,8 @@
 
 int main(int argc, char** argv) {
     if (answer_query(argc, argv)) return STATUS_DONE;  // a person asking, not the host
+    // Japanese typed in a UTF-8 terminal becomes the host's Shift-JIS, as on Windows
+    args_to_cp932(argc, argv);
     scan_options(argc, argv);
     if (isTest == TEST_TRACE) con_out("\n\n#### debug #### Cmd-Option read\n");
 
