@@ -8,15 +8,17 @@
 #include "state/state.h"
 
 // For a person at a terminal, not for the host. Free-text options could start
-// with "--" too, so these two count only as the one and only argument; with
-// any other beside them they are options as any other.
+// with "--" too, so these count only as the one and only argument; with any
+// other beside them they are options as any other. /? is how help is asked
+// for on Windows; -? too, as an option's lead may be - as well as /.
 bool answer_query(int argc, char** argv) {
     if (argc != 2) return false;
     if (strcmp(argv[1], "--version") == 0) {
         con_out("linetext %s\n", LINETEXT_VERSION);
         return true;
     }
-    if (strcmp(argv[1], "--help") != 0) return false;
+    const char* a = argv[1];
+    if (strcmp(a, "--help") != 0 && strcmp(a, "/?") != 0 && strcmp(a, "-?") != 0) return false;
     con_out(
         "Usage: linetext [/Ztext] [/Mwidth] [/Lspacing] [/Kcolour] [/Tlevel]\n"
         "Lays the pattern text along the line from indicated point 1 to point 2 of\n"

@@ -2,8 +2,8 @@
 // /e and /s (each also with - or $ in front, letters K L M T Z in either case).
 #pragma once
 
-// A lone --help or --version: the usage or the version printed, and true (the
-// run touches no file); false for any other command line.
+// A lone --help, /? or -?, or --version: the usage or the version printed,
+// and true (the run touches no file); false for any other command line.
 bool answer_query(int argc, char** argv);
 // Every argument whose first byte is '-', '/' or '$' goes to opt.
 void scan_options(int argc, char** argv);

@@ -1,5 +1,6 @@
 #include "run/run.h"
 
+#include "platform/args.h"
 #include "platform/console.h"
 #include "run/handoff.h"
 #include "run/options.h"
@@ -10,6 +11,7 @@
 // The run's steps in order; the first that ends the run says how.
 static Ending steps(int argc, char** argv) {
     if (answer_query(argc, argv)) return {true, STATUS_DONE, nullptr, nullptr};  // a person asking, not the host
+    args_to_cp932(argc, argv);  // Japanese typed in a UTF-8 terminal becomes the host's Shift-JIS, as on Windows
     scan_options(argc, argv);
     if (S.isTest == TEST_TRACE) con_out("\n\n#### debug #### Cmd-Option read\n");
 

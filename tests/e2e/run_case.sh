@@ -27,6 +27,9 @@
 #             never refused; such a case is posix_only
 #   drawing   the host's drawing's name, where several spellings are there
 #   no_stdin  the program starts with its standard input closed
+#   env       NAME=VALUE lines added to the program's environment: a locale,
+#             in which the program may convert its arguments (so the fills
+#             are not measured against them)
 #
 # RUN_PREFIX goes in front of the program (an emulator, its prefix exported by
 # the caller). CONSOLE=skip leaves out the console comparisons, CONSOLE=nocr
@@ -53,7 +56,7 @@ snapshot() { (cd "$o/dir" && find . -printf '%p %y %s %T@ %l\n' -type f -exec ck
 # run CASE_DIR: the case run in $o/dir, its results beside it; sets status
 # (empty when unknown), host_rc, and in compare mode prepared.
 run() {
-  local c=$1 args=() as=() p=$prog host_args
+  local c=$1 args=() as=() vars=() p=$prog host_args
   mkdir -p "$o/dir"
   [ -d "$c/in" ] && cp -a "$c/in/." "$o/dir/"
   [ ! -f "$c/args" ] || mapfile -t args < <(
@@ -62,6 +65,7 @@ run() {
     mkdir -p "$o/expect"
     (cd "$o/dir" && EXPECT="$o/expect" bash "$c/setup") || { echo "setup failed"; exit 1; }
   fi
+  [ ! -f "$c/env" ] || mapfile -t vars <"$c/env"
   [ $mode = compare ] && prepared=$(snapshot)
   if [ -f "$c/run_as" ]; then
     # a copy of the program that the user can reach, wherever the build is
@@ -71,15 +75,15 @@ run() {
   if [ "$host" = none ]; then
     (cd "$o/dir" || exit
      if [ -f "$c/no_stdin" ]; then exec <&-; else exec </dev/null; fi
-     exec timeout 120 ${RUN_PREFIX:-} "${as[@]}" "$p" "${args[@]}" >"$o/stdout" 2>"$o/stderr")
+     exec env "${vars[@]}" timeout 120 ${RUN_PREFIX:-} "${as[@]}" "$p" "${args[@]}" >"$o/stdout" 2>"$o/stderr")
     status=$? host_rc=0
   else
     host_args=(--dir "$o/dir" --stdout "$o/stdout" --stderr "$o/stderr")
     [ -f "$c/drawing" ] && host_args+=(--name "$(cat "$c/drawing")")
     [ -f "$c/no_stdin" ] && host_args+=(--no-stdin)
-    # arguments converted for the emulator are not those the program sees
-    [ -n "${ARGS_ICONV:-}" ] && host_args+=(--args-reencoded)
-    "$host" "${host_args[@]}" -- ${RUN_PREFIX:-} "${as[@]}" "$p" "${args[@]}" >"$o/report" 2>"$o/host_err"
+    # arguments converted for the emulator, or in the case's locale, are not those the program sees
+    [ -n "${ARGS_ICONV:-}" ] || [ -f "$c/env" ] && host_args+=(--args-reencoded)
+    env "${vars[@]}" "$host" "${host_args[@]}" -- ${RUN_PREFIX:-} "${as[@]}" "$p" "${args[@]}" >"$o/report" 2>"$o/host_err"
     host_rc=$? status=
     echo $host_rc > "$o/host_status"
     # the program's status, from the report's first line

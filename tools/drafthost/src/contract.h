@@ -21,7 +21,7 @@ struct RunFacts {
     bool killed = false;
     const std::string* result = nullptr;
     std::vector<std::string> args;  // the program's arguments
-    // A lone --help or --version: a person asking the program about itself,
+    // A lone --help, /?, -? or --version: a person asking the program about itself,
     // which must end with 0 and leave the directory exactly as it was.
     bool query = false;
     Prepared prepared;

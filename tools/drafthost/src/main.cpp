@@ -221,7 +221,8 @@ int main(int argc, char** argv) {
     f.args.assign(c.begin() + 1, c.end());
     // The argument before it is the program (an emulator or a switch of user
     // may stand in front of that).
-    f.query = (c.back() == "--help" || c.back() == "--version") &&
+    const std::string& last = c.back();
+    f.query = (last == "--help" || last == "/?" || last == "-?" || last == "--version") &&
               (c.size() == 2 || std::filesystem::is_regular_file(c[c.size() - 2]));
     f.prepared = s.prepared;
     f.after = s.after;
