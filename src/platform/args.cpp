@@ -1,5 +1,4 @@
-// Outside Windows only (args.h).
-#ifndef _WIN32
+// Outside Windows only (args.h): the build compiles it there alone.
 #include "platform/args.h"
 
 #include <langinfo.h>
@@ -69,5 +68,3 @@ void args_to_cp932(int argc, char** argv) {
         for (; k < argc; k++)
             if (to_cp932(argv[k], false)) to_cp932(argv[k], true);
 }
-
-#endif
