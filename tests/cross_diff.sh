@@ -2,6 +2,9 @@
 # Cross-build comparison (docs/testing.md): random cases of tests/crossgen.cpp
 # run through the Linux build and each .exe under Wine must leave the same
 # bytes. A difference prints the case's seed and the command that runs it again.
+# Where an emulator runs the 32-bit Wine, the i686 cases run in a few
+# processes of tests/win/batch_runner.cpp, built beside the i686 .exe from its
+# library and flags, rather than in a Wine start each.
 #
 #   tests/cross_diff.sh [CASES [SEED]]
 #
@@ -34,6 +37,7 @@ for arch in $arches; do
 done
 WINEPREFIX_i686=${WINEPREFIX_i686:-$dir/wine-i686}
 WINEPREFIX_x86_64=${WINEPREFIX_x86_64:-$dir/wine-x86_64}
+wine_how
 
 # The Japanese locale, compiled into a folder of our own.
 locpath=${JA_LOCPATH:-$dir/locale}
@@ -62,6 +66,21 @@ run_cases() {  # NAME EXE PREFIX ICONV [VAR=VALUE...] < CASE NAMES: in parallel 
     env "${@:5}" DRAFTHOST=none CONSOLE=nocr RUN_PREFIX="$3" ARGS_ICONV="$4" \
     xargs -d '\n' -P "$jobs" -n "$batch" bash "$top/tests/e2e/run_case.sh" --results "$work/$1" "$2"
 }
+# The same results, run by the runner built beside EXE: the cases shared out
+# to $jobs processes, each run in a copy of its in/, the arguments read as
+# they are (no Wine command line, so no ICONV), the CRs taken out after.
+run_batch() {  # NAME EXE PREFIX ICONV [VAR=VALUE...] < CASE NAMES
+  local k n names
+  mapfile -t names
+  for n in "${names[@]}"; do mkdir -p "$work/$1/$n" && cp -a "$work/cases/$n/in" "$work/$1/$n/dir"; done
+  for ((k = 0; k < jobs; k++)); do
+    printf '%s\n' "${names[@]}" | awk -v k=$k -v j="$jobs" 'NR % j == k' >"$work/$1.list$k"
+    env "${@:5}" timeout 900 "$3" "${2%/*}/tests/win/batch_runner.exe" "$(win_path "$work/cases")" \
+      "$(win_path "$work/$1")" "$(win_path "$work/$1.list$k")" </dev/null &
+  done
+  wait
+  find "$work/$1" -mindepth 2 -maxdepth 2 \( -name stdout -o -name stderr \) -exec sed -i 's/\r//g' {} +
+}
 
 t0=$(date +%s)
 printf '%s\n' "${list[@]}" | run_cases linux "$linux" "" ""
@@ -74,11 +93,17 @@ for arch in $arches; do
   export WINEPREFIX=${!prefix_var}
   [ -x "$wine" ] || { echo "FAIL: no Wine loader $wine for $arch (apt-get install -y wine64 wine32:i386)"; fail=1; continue; }
   wine_starts "$wine" || { echo "FAIL: $wine cannot start on this kernel (see tests/win/wine_setup.sh)"; fail=1; continue; }
-  wine_prefix "$arch" "$wine" "$WINEPREFIX" "$wineserver"
+  how=natively run=run_cases maker=("$arch" "$wine")
+  if emulated $arch; then
+    # in the 64-bit prefix (wine_how), which the 64-bit Wine makes
+    how="$i686_how, in $jobs runner processes" run=run_batch maker=(x86_64 "$WINE_x86_64")
+    cmake --build "${exe%/*}" --target batch_runner >/dev/null || { echo "FAIL: no batch_runner beside $exe"; fail=1; continue; }
+  fi
+  wine_prefix "${maker[@]}" "$WINEPREFIX" "$wineserver"
   env=() iconv=
   [ -z "$japanese" ] || env=(LOCPATH="$locpath" LC_ALL=$japanese) iconv=CP932:UTF-8
   t0=$(date +%s)
-  printf '%s\n' "${list[@]}" | run_cases "$arch" "$exe" "$wine" "$iconv" "${env[@]}"
+  printf '%s\n' "${list[@]}" | $run "$arch" "$exe" "$wine" "$iconv" "${env[@]}"
   secs=$(( $(date +%s) - t0 ))
   # A differing case runs once more: a start of Wine that failed under
   # load (seen: status 1, nothing run, once in some thousand runs) does not
@@ -91,10 +116,10 @@ for arch in $arches; do
   if [ ${#first[@]} -gt 0 ]; then
     mkdir -p "$work/$arch.first"
     for s in "${first[@]}"; do mv "$work/$arch/$s" "$work/$arch.first/"; done
-    printf '%s\n' "${first[@]}" | run_cases "$arch" "$exe" "$wine" "$iconv" "${env[@]}"
+    printf '%s\n' "${first[@]}" | $run "$arch" "$exe" "$wine" "$iconv" "${env[@]}"
   fi
   mapfile -t bad < <(differing)
-  echo "cross_diff: $arch: $n cases in $secs s, ${#bad[@]} differ from the Linux build"
+  echo "cross_diff: $arch: $n cases in $secs s ($how), ${#bad[@]} differ from the Linux build"
   [ ${#first[@]} = ${#bad[@]} ] ||
     echo "  $(( ${#first[@]} - ${#bad[@]} )) differed once and agreed when run again (first runs in $work/$arch.first)"
   for s in "${bad[@]:0:20}"; do

@@ -10,7 +10,7 @@ set -u
 b=$(cd "$1" && pwd)
 prog=$b/tests/win/faults/linetext_faults.exe
 driver=$b/tests/win/faults/faults_driver.exe
-win() { echo "Z:${1//\//\\}"; }  # Wine's drive Z: is the Unix root
+. "$(dirname "$0")/../wine_setup.sh"
 work=$b/faults-work
 rm -rf "$work" && mkdir -p "$work" || exit 1
 start=$SECONDS
@@ -18,7 +18,7 @@ shares=${FAULT_SHARES:-2}
 fail=0
 pids=()
 for ((k = 0; k < shares; k++)); do
-  ${RUN_PREFIX:-} "$driver" "$(win "$prog")" "$(win "$work/$k")" $k/$shares </dev/null >"$work/$k.log" 2>&1 &
+  ${RUN_PREFIX:-} "$driver" "$(win_path "$prog")" "$(win_path "$work/$k")" $k/$shares </dev/null >"$work/$k.log" 2>&1 &
   pids+=($!)
 done
 for p in "${pids[@]}"; do wait "$p" || fail=1; done
@@ -40,7 +40,7 @@ done
 [ "$done" = "$shares" ] || { echo "FAIL: $((shares - done)) of $shares drivers did not finish"; fail=1; }
 echo "drivers: $((SECONDS - start)) s"
 
-FAULT_BROKEN=1 ${RUN_PREFIX:-} "$driver" "$(win "$prog")" "$(win "$work/self")" </dev/null 2>&1 | tr -d '\r' >"$work/self.log"
+FAULT_BROKEN=1 ${RUN_PREFIX:-} "$driver" "$(win_path "$prog")" "$(win_path "$work/self")" </dev/null 2>&1 | tr -d '\r' >"$work/self.log"
 grep '^self-test' "$work/self.log"
 grep -q '^self-test: the broken build was caught on every case' "$work/self.log" || { echo "FAIL: self-test"; fail=1; }
 
